@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QImage>
+#include <QRgb>
+
+namespace kurvimo {
+
+// The drawing surface the figure logic paints on. Coordinates are pixels of the drawable area,
+// x to the right and y downwards from its top-left corner.
+class Canvas {
+ public:
+  virtual ~Canvas() = default;
+
+  // Erases every drawn point; the background picture stays.
+  virtual void Cls() = 0;
+  // Lights one pixel. A point outside the drawable area is dropped silently.
+  virtual void PSet(float x, float y, QRgb colour) = 0;
+  // The canvas as shown: background picture plus every point drawn since the last Cls.
+  virtual QImage Image() const = 0;
+  // Makes `picture` the background; the canvas then shows it and nothing else.
+  virtual void SetPicture(const QImage &picture) = 0;
+};
+
+}  // namespace kurvimo

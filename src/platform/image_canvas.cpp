@@ -1,0 +1,82 @@
+#include "platform/image_canvas.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace kurvimo {
+
+namespace {
+constexpr QRgb kWhite = 0xFFFFFFFF;
+constexpr QRgb kOpaque = 0xFF000000;
+}  // namespace
+
+ImageCanvas::ImageCanvas() : background_(kWidth, kHeight, QImage::Format_RGB32) {
+  background_.fill(kWhite);
+  ResetImage();
+}
+
+void ImageCanvas::ResetImage() {
+  image_ = background_.copy();
+  pixels_ = reinterpret_cast<QRgb *>(image_.bits());
+  stride_ = image_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+  drawnLeft_ = kWidth;
+  drawnTop_ = kHeight;
+  drawnRight_ = drawnBottom_ = -1;
+  dirty_ = image_.rect();
+}
+
+void ImageCanvas::Cls() {
+  if (drawnRight_ < 0) return;
+  // Only the points drawn since the last Cls differ from the background.
+  const size_t rowBytes = sizeof(QRgb) * static_cast<size_t>(drawnRight_ - drawnLeft_ + 1);
+  for (int row = drawnTop_; row <= drawnBottom_; ++row) {
+    const auto *from = reinterpret_cast<const QRgb *>(background_.constScanLine(row));
+    std::memcpy(pixels_ + row * stride_ + drawnLeft_, from + drawnLeft_, rowBytes);
+  }
+  dirty_ |= QRect(QPoint(drawnLeft_, drawnTop_), QPoint(drawnRight_, drawnBottom_));
+  drawnLeft_ = kWidth;
+  drawnTop_ = kHeight;
+  drawnRight_ = drawnBottom_ = -1;
+}
+
+void ImageCanvas::PSet(float x, float y, QRgb colour) {
+  // Nearest pixel, exact halves to the even neighbour (the default rounding mode).
+  const float column = std::nearbyint(x);
+  const float row = std::nearbyint(y);
+  if (!(column >= 0.0f && column < kWidth && row >= 0.0f && row < kHeight)) return;
+  const int c = static_cast<int>(column);
+  const int r = static_cast<int>(row);
+  pixels_[r * stride_ + c] = colour | kOpaque;
+  drawnLeft_ = std::min(drawnLeft_, c);
+  drawnRight_ = std::max(drawnRight_, c);
+  drawnTop_ = std::min(drawnTop_, r);
+  drawnBottom_ = std::max(drawnBottom_, r);
+}
+
+// A deep copy: image_ must never be shared, or PSet would write into the copy too.
+QImage ImageCanvas::Image() const {
+  return image_.copy();
+}
+
+void ImageCanvas::SetPicture(const QImage &picture) {
+  background_.fill(kWhite);
+  QPainter painter(&background_);
+  painter.drawImage(0, 0, picture);
+  painter.end();
+  ResetImage();
+}
+
+// The points drawn since the last Cls count as changed until the next Cls; tracking them twice
+// would cost PSet more than repainting their bounds costs the screen.
+QRect ImageCanvas::TakeDirtyRect() {
+  QRect changed = dirty_;
+  if (drawnRight_ >= 0) {
+    changed |= QRect(QPoint(drawnLeft_, drawnTop_), QPoint(drawnRight_, drawnBottom_));
+  }
+  dirty_ = QRect();
+  return changed;
+}
+
+}  // namespace kurvimo

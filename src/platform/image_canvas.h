@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+
+#include "platform/canvas.h"
+
+namespace kurvimo {
+
+// A canvas kept in memory: the persistent image behind the on-screen canvas, also usable alone.
+class ImageCanvas final : public Canvas {
+ public:
+  static constexpr int kWidth = 517;
+  static constexpr int kHeight = 485;
+
+  ImageCanvas();
+
+  void Cls() override;
+  void PSet(float x, float y, QRgb colour) override;
+  QImage Image() const override;
+  void SetPicture(const QImage &picture) override;
+
+  // The image itself, for painting it without a copy.
+  const QImage &View() const { return image_; }
+  // The area changed since the previous call; empty when nothing changed.
+  QRect TakeDirtyRect();
+
+ private:
+  void ResetImage();
+
+  QImage background_;
+  QImage image_;
+  QRgb *pixels_ = nullptr;  // image_'s memory; image_ is never shared, so this stays valid
+  qsizetype stride_ = 0;    // in pixels
+  int drawnLeft_ = kWidth;  // bounds of the points drawn since the last Cls
+  int drawnTop_ = kHeight;
+  int drawnRight_ = -1;
+  int drawnBottom_ = -1;
+  QRect dirty_;
+};
+
+}  // namespace kurvimo

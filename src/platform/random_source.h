@@ -1,0 +1,16 @@
+#pragma once
+
+namespace kurvimo {
+
+// The program's single source of randomness, so tests can feed exact values.
+class RandomSource {
+ public:
+  virtual ~RandomSource() = default;
+
+  // Reseeds from the clock.
+  virtual void Randomize() = 0;
+  // The next value r with 0 <= r < 1.
+  virtual float Rnd() = 0;
+};
+
+}  // namespace kurvimo

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <random>
+
+#include "platform/random_source.h"
+
+namespace kurvimo {
+
+class SystemRandom final : public RandomSource {
+ public:
+  void Randomize() override;
+  float Rnd() override;
+
+ private:
+  std::mt19937 engine_;
+};
+
+}  // namespace kurvimo
