@@ -1,0 +1,57 @@
+#include "platform/canvas_widget.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace kurvimo {
+
+CanvasWidget::CanvasWidget(QWidget *parent) : QFrame(parent) {
+  setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  setLineWidth(kBorder);
+  setFixedSize(ImageCanvas::kWidth + 2 * kBorder, ImageCanvas::kHeight + 2 * kBorder);
+  setAttribute(Qt::WA_StaticContents);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+void CanvasWidget::Cls() {
+  image_.Cls();
+  ScheduleRepaint();
+}
+
+void CanvasWidget::PSet(float x, float y, QRgb colour) {
+  image_.PSet(x, y, colour);
+  ScheduleRepaint();
+}
+
+QImage CanvasWidget::Image() const {
+  return image_.Image();
+}
+
+void CanvasWidget::SetPicture(const QImage &picture) {
+  image_.SetPicture(picture);
+  ScheduleRepaint();
+}
+
+// One repaint after a whole figure, not one per point.
+void CanvasWidget::ScheduleRepaint() {
+  if (repaintPending_) return;
+  repaintPending_ = true;
+  QMetaObject::invokeMethod(this, &CanvasWidget::RepaintChanged, Qt::QueuedConnection);
+}
+
+void CanvasWidget::RepaintChanged() {
+  repaintPending_ = false;
+  const QRect changed = image_.TakeDirtyRect();
+  if (!changed.isEmpty()) update(changed.translated(kBorder, kBorder));
+}
+
+void CanvasWidget::paintEvent(QPaintEvent *event) {
+  QPainter painter(this);
+  const QRect area = event->rect() & contentsRect();
+  painter.drawImage(area.topLeft(), image_.View(), area.translated(-kBorder, -kBorder));
+  painter.end();
+  QFrame::paintEvent(event);
+}
+
+}  // namespace kurvimo
