@@ -21,10 +21,19 @@ void ImageCanvas::ResetImage() {
   image_ = background_.copy();
   pixels_ = reinterpret_cast<QRgb *>(image_.bits());
   stride_ = image_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+  ForgetDrawn();
+  dirty_ = image_.rect();
+}
+
+void ImageCanvas::ForgetDrawn() {
   drawnLeft_ = kWidth;
   drawnTop_ = kHeight;
   drawnRight_ = drawnBottom_ = -1;
-  dirty_ = image_.rect();
+}
+
+QRect ImageCanvas::DrawnRect() const {
+  if (drawnRight_ < 0) return {};
+  return QRect(QPoint(drawnLeft_, drawnTop_), QPoint(drawnRight_, drawnBottom_));
 }
 
 void ImageCanvas::Cls() {
@@ -35,10 +44,8 @@ void ImageCanvas::Cls() {
     const auto *from = reinterpret_cast<const QRgb *>(background_.constScanLine(row));
     std::memcpy(pixels_ + row * stride_ + drawnLeft_, from + drawnLeft_, rowBytes);
   }
-  dirty_ |= QRect(QPoint(drawnLeft_, drawnTop_), QPoint(drawnRight_, drawnBottom_));
-  drawnLeft_ = kWidth;
-  drawnTop_ = kHeight;
-  drawnRight_ = drawnBottom_ = -1;
+  dirty_ |= DrawnRect();
+  ForgetDrawn();
 }
 
 void ImageCanvas::PSet(float x, float y, QRgb colour) {
@@ -71,10 +78,7 @@ void ImageCanvas::SetPicture(const QImage &picture) {
 // The points drawn since the last Cls count as changed until the next Cls; tracking them twice
 // would cost PSet more than repainting their bounds costs the screen.
 QRect ImageCanvas::TakeDirtyRect() {
-  QRect changed = dirty_;
-  if (drawnRight_ >= 0) {
-    changed |= QRect(QPoint(drawnLeft_, drawnTop_), QPoint(drawnRight_, drawnBottom_));
-  }
+  const QRect changed = dirty_ | DrawnRect();
   dirty_ = QRect();
   return changed;
 }

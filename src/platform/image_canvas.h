@@ -27,6 +27,8 @@ class ImageCanvas final : public Canvas {
 
  private:
   void ResetImage();
+  void ForgetDrawn();
+  QRect DrawnRect() const;
 
   QImage background_;
   QImage image_;
