@@ -15,10 +15,6 @@ constexpr std::int16_t kAmpMin = 0;
 constexpr std::int16_t kFreqMin = 1;
 constexpr std::int16_t kTermMax = 10;
 
-int LiveCount(std::int16_t kansuu) {
-  return std::clamp<int>(kansuu, 0, kTableSize);
-}
-
 // Both products are exact in double for a single-precision r, so floor gives the true value.
 std::int16_t SeedValue(float r) {
   return static_cast<std::int16_t>(std::floor(kSeedSpan * static_cast<double>(r) + 1));
@@ -41,7 +37,7 @@ FigureEngine::FigureEngine(Canvas &canvas, RandomSource &random, FigureCaptions 
 
 void FigureEngine::SeedFigure() {
   TermTables &t = model_.terms;
-  for (int i = 0; i < LiveCount(model_.kansuu); ++i) {
+  for (int i = 0; i < LiveTerms(model_.kansuu); ++i) {
     t.xAmp[i] = SeedValue(random_.Rnd());
     t.yAmp[i] = SeedValue(random_.Rnd());
     t.xFreq[i] = SeedValue(random_.Rnd());
@@ -69,7 +65,7 @@ void FigureEngine::DrawFigure() {
 }
 
 void FigureEngine::NudgeTerms() {
-  const int live = LiveCount(model_.kansuu);
+  const int live = LiveTerms(model_.kansuu);
   if (live == 0) return;
   TermTable *tables[] = {&model_.terms.xAmp, &model_.terms.yAmp, &model_.terms.xFreq,
                          &model_.terms.yFreq};
@@ -84,7 +80,7 @@ void FigureEngine::NudgeTerms() {
 
 void FigureEngine::ClampTerms() {
   TermTables &t = model_.terms;
-  for (int i = 0; i < LiveCount(model_.kansuu); ++i) {
+  for (int i = 0; i < LiveTerms(model_.kansuu); ++i) {
     Clamp(t.xAmp[i], kAmpMin);
     Clamp(t.yAmp[i], kAmpMin);
     Clamp(t.xFreq[i], kFreqMin);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -9,6 +10,11 @@ namespace kurvimo {
 constexpr int kTableSize = 31;
 
 using TermTable = std::array<std::int16_t, kTableSize>;
+
+// How many table entries `kansuu` makes live, never more than the tables hold.
+inline int LiveTerms(int kansuu) {
+  return std::clamp(kansuu, 0, kTableSize);
+}
 
 // The four parallel term tables: entry i of each together is term i of the figure.
 struct TermTables {

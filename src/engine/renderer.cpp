@@ -16,8 +16,7 @@ constexpr double kTenths = 10.0;
 
 }  // namespace
 
-FigureWalk::FigureWalk(const TermTables &terms, int n)
-    : terms_(terms), n_(std::clamp(n, 0, kTableSize)) {}
+FigureWalk::FigureWalk(const TermTables &terms, int n) : terms_(terms), n_(LiveTerms(n)) {}
 
 // The order of every operation is fixed: the plotted pixels depend on the last bit.
 void FigureWalk::Next() {

@@ -8,10 +8,6 @@ namespace kurvimo {
 
 namespace {
 
-int LiveCount(std::int16_t kansuu) {
-  return std::clamp<int>(kansuu, 0, kTableSize);
-}
-
 bool FitsInt16(int value) {
   return value >= std::numeric_limits<std::int16_t>::min() &&
          value <= std::numeric_limits<std::int16_t>::max();
@@ -26,7 +22,7 @@ void HistoryRing::Reset() {
 }
 
 void HistoryRing::Record(const TermTables &terms, std::int16_t kansuu) {
-  for (int i = 0; i < LiveCount(kansuu); ++i) {
+  for (int i = 0; i < LiveTerms(kansuu); ++i) {
     histXAmp[i][histPos] = terms.xAmp[i];
     histYAmp[i][histPos] = terms.yAmp[i];
     histXFreq[i][histPos] = terms.xFreq[i];
@@ -63,7 +59,7 @@ int HistoryRing::SelectedSlot() const {
 
 void HistoryRing::Restore(TermTables &terms, std::int16_t kansuu) const {
   const int slot = SelectedSlot();
-  for (int i = 0; i < LiveCount(kansuu); ++i) {
+  for (int i = 0; i < LiveTerms(kansuu); ++i) {
     terms.xAmp[i] = histXAmp[i][slot];
     terms.yAmp[i] = histYAmp[i][slot];
     terms.xFreq[i] = histXFreq[i][slot];
