@@ -1,0 +1,197 @@
+#include "platform/bitmap_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+
+namespace kurvimo {
+
+namespace {
+
+constexpr qsizetype kFileHeaderSize = 14;
+constexpr qsizetype kCoreHeaderSize = 12;  // the oldest form: 16-bit sizes, 3-byte palette
+constexpr qsizetype kInfoHeaderSize = 40;
+constexpr qsizetype kV4HeaderSize = 108;
+constexpr qsizetype kV5HeaderSize = 124;
+constexpr qsizetype kMaskBytes = 12;  // three colour masks after an info header
+constexpr std::int64_t kMaxSide = 32768;
+constexpr std::int64_t kMaxPixels = 4096 * 4096;  // 64 MB as 32-bit pixels
+constexpr std::int64_t kMaxFileBytes = kMaxPixels * 4 + 65536;
+constexpr std::uint32_t kUncompressed = 0;
+constexpr std::uint32_t kBitFields = 3;
+
+std::uint32_t Le(const QByteArray &b, qsizetype at, int bytes) {
+  std::uint32_t value = 0;
+  for (int i = bytes - 1; i >= 0; --i) {
+    value = (value << 8) | static_cast<std::uint8_t>(b[at + i]);
+  }
+  return value;
+}
+
+struct Header {
+  std::int64_t width = 0;
+  std::int64_t height = 0;  // rows, whichever way they run
+  std::uint32_t bitCount = 0;
+  std::uint32_t compression = kUncompressed;
+  std::int64_t colours = 0;  // palette entries
+  std::int64_t headerEnd = 0;
+  std::int64_t pixelOffset = 0;
+};
+
+bool KnownDibSize(qsizetype size) {
+  return size == kCoreHeaderSize || size == kInfoHeaderSize || size == kV4HeaderSize ||
+         size == kV5HeaderSize;
+}
+
+bool KnownFormat(const Header &h) {
+  switch (h.bitCount) {
+    case 1:
+    case 4:
+    case 8:
+    case 24:
+      return h.compression == kUncompressed;
+    case 16:
+    case 32:
+      return h.compression == kUncompressed || h.compression == kBitFields;
+    default:
+      return false;
+  }
+}
+
+// Fills `h` from the two headers; returns the reason when they cannot describe a whole picture.
+QString ReadHeader(const QByteArray &b, Header &h) {
+  if (b.isEmpty()) return QStringLiteral("the file is empty");
+  if (b.size() < kFileHeaderSize + 4 || b[0] != 'B' || b[1] != 'M') {
+    return QStringLiteral("it is not a Windows bitmap");
+  }
+  const qsizetype dib = Le(b, kFileHeaderSize, 4);
+  if (!KnownDibSize(dib)) return QStringLiteral("its header is damaged or of an unknown kind");
+  if (b.size() < kFileHeaderSize + dib) return QStringLiteral("it ends inside its header");
+  const bool core = dib == kCoreHeaderSize;
+  const int sizeBytes = core ? 2 : 4;
+  h.width = static_cast<std::int32_t>(Le(b, 18, sizeBytes));
+  h.height = std::llabs(static_cast<std::int32_t>(Le(b, 18 + sizeBytes, sizeBytes)));
+  const std::uint32_t planes = Le(b, 18 + 2 * sizeBytes, 2);
+  h.bitCount = Le(b, 20 + 2 * sizeBytes, 2);
+  h.compression = core ? kUncompressed : Le(b, 30, 4);
+  const std::int64_t used = core ? 0 : Le(b, 46, 4);
+  if (planes != 1 || !KnownFormat(h)) {
+    return QStringLiteral("it uses a compression or colour format that is not supported");
+  }
+  if (h.width < 1 || h.height < 1) return QStringLiteral("its header gives no size");
+  if (h.width > kMaxSide || h.height > kMaxSide || h.width * h.height > kMaxPixels) {
+    return QStringLiteral("its size of %1 × %2 pixels is too large").arg(h.width).arg(h.height);
+  }
+  if (h.bitCount <= 8) {
+    const std::int64_t full = std::int64_t{1} << h.bitCount;
+    if (used > full) return QStringLiteral("its header is damaged");
+    h.colours = used != 0 ? used : full;
+  }
+  const bool masksFollow = dib == kInfoHeaderSize && h.compression == kBitFields;
+  h.headerEnd = kFileHeaderSize + dib + (masksFollow ? kMaskBytes : 0) + h.colours * (core ? 3 : 4);
+  h.pixelOffset = Le(b, 10, 4);
+  if (h.pixelOffset < h.headerEnd) return QStringLiteral("its header is damaged");
+  return {};
+}
+
+std::int64_t PixelBytes(const Header &h) {
+  const std::int64_t rowBytes = (h.width * h.bitCount + 31) / 32 * 4;
+  return rowBytes * h.height;
+}
+
+QString SystemReason(int error) {
+  return qt_error_string(error);
+}
+
+// Reads a whole regular file. Opened without blocking, so a pipe in its place cannot hang us.
+QString ReadRegularFile(const QString &path, QByteArray &bytes) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return SystemReason(errno);
+  QString error;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    error = SystemReason(errno);
+  } else if (S_ISDIR(st.st_mode)) {
+    error = QStringLiteral("it is a folder, not a file");
+  } else if (!S_ISREG(st.st_mode)) {
+    error = QStringLiteral("it is not a regular file");
+  } else if (st.st_size > kMaxFileBytes) {
+    error = QStringLiteral("it is too large to be a background picture");
+  } else {
+    bytes.resize(static_cast<qsizetype>(st.st_size));
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+      const ssize_t got = ::read(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done));
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) error = SystemReason(errno);
+      if (got <= 0) break;
+      done += got;
+    }
+    bytes.truncate(done);
+  }
+  ::close(fd);
+  return error;
+}
+
+}  // namespace
+
+Picture DecodeBitmap(const QByteArray &bytes) {
+  Header h;
+  if (QString error = ReadHeader(bytes, h); !error.isEmpty()) return {{}, error};
+  const std::int64_t needed = h.pixelOffset + PixelBytes(h);
+  if (needed > bytes.size()) {
+    return {{},
+            QStringLiteral("it is cut short: its header announces %1 bytes, the file holds %2")
+                .arg(needed)
+                .arg(bytes.size())};
+  }
+  QBuffer buffer;
+  buffer.setData(bytes);
+  QImageReader reader(&buffer, "bmp");
+  QImage image = reader.read();
+  if (image.isNull()) return {{}, QStringLiteral("its pixels cannot be read")};
+  if (image.width() != h.width || image.height() != h.height) {
+    return {{}, QStringLiteral("its pixels do not match its header")};
+  }
+  return {image, {}};
+}
+
+Picture LoadPicture(const QString &path) {
+  QByteArray bytes;
+  if (QString error = ReadRegularFile(path, bytes); !error.isEmpty()) return {{}, error};
+  return DecodeBitmap(bytes);
+}
+
+QString SavePicture(const QImage &image, const QString &path) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+  QImageWriter writer(&file, "bmp");
+  if (!writer.write(image)) {
+    file.cancelWriting();
+    return writer.errorString();
+  }
+  // Every byte on disk before the rename replaces the old file.
+  QString reason;
+  if (!file.flush()) {
+    reason = file.errorString();
+  } else if (::fsync(file.handle()) != 0) {
+    reason = SystemReason(errno);
+  }
+  if (!reason.isEmpty()) {
+    file.cancelWriting();
+    return reason;
+  }
+  if (!file.commit()) return file.errorString();
+  return {};
+}
+
+}  // namespace kurvimo
