@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/runtime_services.h"
+
+namespace kurvimo {
+
+class QtRuntime final : public RuntimeServices {
+ public:
+  QString AppPath() const override;
+  void ShowFailure(QWidget *parent, const QString &text) override;
+  void End() override;
+};
+
+}  // namespace kurvimo

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace kurvimo {
+
+// What the windows need from the running process beyond the canvas and the random source.
+class RuntimeServices {
+ public:
+  virtual ~RuntimeServices() = default;
+
+  // The program's own folder, where its pictures and help file live.
+  virtual QString AppPath() const = 0;
+  // Tells the user that a command failed and why; returns once the user has read it.
+  virtual void ShowFailure(QWidget *parent, const QString &text) = 0;
+  // Ends the program at once: nothing is asked and nothing is saved.
+  virtual void End() = 0;
+};
+
+}  // namespace kurvimo

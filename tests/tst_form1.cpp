@@ -1,0 +1,331 @@
+#include <unistd.h>
+
+#include <QDir>
+#include <QGroupBox>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include "support/form_rig.h"
+
+using namespace kurvimo;
+using namespace kurvimo::testing;
+
+namespace {
+
+constexpr QRgb kWhite = 0xFFFFFFFF;
+const char *const kButtons[] = {"comstart",     "comMl",   "comMr",  "cmdcls",
+                                "cmdsaihyouji", "Option1", "Option2"};
+const char *const kLabels[] = {"Lab_bairitu", "Lab_xichi", "Lab_yichi", "Lab_kansuu",
+                               "Lab_henka",   "Lab_color", "Labcount",  "Labmodoru"};
+
+bool Blank(const QImage &image) {
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (image.pixel(x, y) != kWhite) return false;
+    }
+  }
+  return true;
+}
+
+// Which of the run-control buttons respond, in the order of kButtons.
+QString Enabled(FormRig &rig) {
+  QString states;
+  for (const char *name : kButtons) states += rig.get(name)->isEnabled() ? '1' : '0';
+  return states;
+}
+
+// Everything a failed Start must leave alone.
+struct Snapshot {
+  QImage canvas;
+  QStringList controls;
+  QByteArray state;
+
+  explicit Snapshot(FormRig &rig) : canvas(rig.canvas()) {
+    for (const char *name : kButtons) {
+      QAbstractButton *b = rig.get(name);
+      controls << QStringLiteral("%1 %2 %3 %4")
+                      .arg(name, b->text())
+                      .arg(b->isEnabled())
+                      .arg(b->isChecked());
+    }
+    for (const char *name : kLabels) controls << rig.text(name);
+    const FigureModel &m = rig.model();
+    const HistoryRing &h = rig.form.engine().history();
+    state.append(reinterpret_cast<const char *>(&m.terms), sizeof m.terms);
+    for (std::int32_t v :
+         {int{m.running}, int{m.reserveMode}, m.drawCount, int{m.xShift}, int{m.xCenterRef},
+          int{m.centerSet}, int{h.histPos}, int{h.histFull}, int{h.modoru}}) {
+      state.append(reinterpret_cast<const char *>(&v), sizeof v);
+    }
+    state.append(reinterpret_cast<const char *>(&h.histXAmp), sizeof h.histXAmp);
+  }
+};
+
+// One run in the given draw mode, ended by Stop.
+void Run(FormRig &rig, const char *mode, int ticks) {
+  rig.click(mode);
+  rig.click("comstart");
+  rig.ticks(ticks);
+  rig.click("comstart");
+}
+
+}  // namespace
+
+class TestForm1 : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void opensInItsStartUpState() {
+    FormRig rig;
+    QCOMPARE(rig.form.windowTitle(), QStringLiteral("Kurvimo"));
+    QCOMPARE(rig.form.centralWidget()->size(), QSize(711, 517));
+    QCOMPARE(rig.form.minimumSize(), rig.form.maximumSize());
+    QVERIFY(
+        !(rig.form.windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
+    QCOMPARE(rig.form.windowIcon().pixmap(32).size(), QSize(32, 32));
+    QCOMPARE(rig.form.font().family(), QStringLiteral("Arial"));
+    QCOMPARE(rig.get("comstart")->text(), QStringLiteral("Start"));
+    QCOMPARE(Enabled(rig), QStringLiteral("1000010"));
+    QVERIFY(rig.get("Option1")->isChecked());
+    QVERIFY(!rig.form.findChild<QAction *>(QStringLiteral("mnuSave"))->isEnabled());
+    QStringList labels;
+    for (const char *name : kLabels) labels << rig.text(name);
+    QCOMPARE(labels, QStringList({"5", "250", "50", "9", "0", "black", "", ""}));
+    QCOMPARE(rig.get<QWidget>("Picture1")->geometry(), QRect(8, 8, 521, 489));
+    QCOMPARE(rig.get<QScrollBar>("HScroll_kansuu")->accessibleName(),
+             QStringLiteral("Complex of figure"));
+    QVERIFY(Blank(rig.canvas()));
+  }
+
+  void tabOrderStartsAtTheCanvas() {
+    FormRig rig;
+    QStringList order;
+    for (QWidget *w = rig.get<QWidget>("Picture1"); order.size() < 6; w = w->nextInFocusChain()) {
+      if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
+    }
+    QCOMPARE(order, QStringList({"Picture1", "HScroll_bairitu", "comstart", "comMl", "cmdsaihyouji",
+                                 "comMr"}));
+  }
+
+  // The enabled states of comstart comMl comMr cmdcls cmdsaihyouji Option1 Option2.
+  void enablesCommandsByRunState() {
+    FormRig rig;
+    rig.click("comstart");
+    QCOMPARE(rig.get("comstart")->text(), QStringLiteral("Stop"));
+    QCOMPARE(Enabled(rig), QStringLiteral("1000010"));
+    rig.click("comstart");
+    QCOMPARE(rig.get("comstart")->text(), QStringLiteral("Start"));
+    QCOMPARE(Enabled(rig), QStringLiteral("1111011"));
+    rig.click("cmdcls");
+    QCOMPARE(Enabled(rig), QStringLiteral("1110111"));
+    rig.click("cmdsaihyouji");
+    QCOMPARE(Enabled(rig), QStringLiteral("1111011"));
+    rig.click("comstart");  // once enabled, history and Reserve stay so
+    QCOMPARE(Enabled(rig), QStringLiteral("1110011"));
+  }
+
+  void ticksDoNothingWhileStopped() {
+    FormRig rig;
+    rig.ticks(3);
+    QVERIFY(Blank(rig.canvas()));
+    QCOMPARE(rig.text("Labcount"), QString());
+    Run(rig, "Option1", 2);
+    const Snapshot before(rig);
+    rig.ticks(3);
+    const Snapshot after(rig);
+    QCOMPARE(after.canvas, before.canvas);
+    QCOMPARE(after.state, before.state);
+  }
+
+  void startSeedsAndTheFirstTickDraws() {
+    FormRig rig;
+    rig.click("comstart");
+    QCOMPARE(rig.text("Labcount"), QStringLiteral("0"));
+    QCOMPARE(rig.text("Labmodoru"), QStringLiteral("0"));
+    QVERIFY(Blank(rig.canvas()));
+    for (int i = 0; i < 9; ++i)
+      QVERIFY(rig.model().terms.xAmp[i] >= 1 && rig.model().terms.xAmp[i] <= 9);
+    QCOMPARE(rig.model().terms.xAmp[9], std::int16_t{0});
+    rig.ticks(1);
+    QCOMPARE(rig.text("Labcount"), QStringLiteral("1"));
+    QVERIFY(!Blank(rig.canvas()));
+  }
+
+  void clearThenDisplayRedrawsTheSamePixels() {
+    FormRig rig;
+    Run(rig, "Option1", 3);
+    const QImage last = rig.canvas();
+    rig.click("cmdcls");
+    QVERIFY(Blank(rig.canvas()));
+    rig.click("cmdsaihyouji");
+    QCOMPARE(rig.canvas(), last);
+  }
+
+  void reserveRunsKeepEarlierFigures() {
+    FormRig rig;
+    Run(rig, "Option1", 2);
+    const QImage first = rig.canvas();
+    Run(rig, "Option2", 2);
+    QCOMPARE(
+        LoadPicture(rig.runtime.appPath + "/sgz.bmp").image.convertToFormat(QImage::Format_RGB32),
+        first);
+    rig.click("comstart");  // a second Reserve run keeps the first run's figure
+    rig.ticks(1);
+    const QImage third = rig.canvas();
+    for (int y = 0; y < first.height(); ++y) {
+      for (int x = 0; x < first.width(); ++x) {
+        if (first.pixel(x, y) != kWhite) QVERIFY(third.pixel(x, y) != kWhite);
+      }
+    }
+    rig.click("comstart");
+    rig.click("Option1");
+    rig.click("comstart");  // New starts clean again
+    QVERIFY(Blank(rig.canvas()));
+  }
+
+  void slidersChangeLabelsNotTheCanvas() {
+    FormRig rig;
+    Run(rig, "Option1", 1);
+    const QImage shown = rig.canvas();
+    auto *kansuu = rig.get<QScrollBar>("HScroll_kansuu");
+    kansuu->setFocus();
+    QTest::keyClick(kansuu, Qt::Key_End);
+    QCOMPARE(rig.text("Lab_kansuu"), QStringLiteral("16"));
+    QCOMPARE(rig.model().kansuu, std::int16_t{16});
+    auto *color = rig.get<QScrollBar>("HScroll_color");
+    color->setFocus();
+    QTest::keyClick(color, Qt::Key_Right);
+    QCOMPARE(rig.text("Lab_color"), QStringLiteral("blue"));
+    QTest::keyClick(color, Qt::Key_End);
+    QCOMPARE(rig.text("Lab_color"), QStringLiteral("bright white"));
+    // A drag commits once, on release.
+    auto *magnification = rig.get<QScrollBar>("HScroll_bairitu");
+    magnification->setSliderDown(true);
+    magnification->setSliderPosition(12);
+    QCOMPARE(rig.text("Lab_bairitu"), QStringLiteral("5"));
+    magnification->setSliderDown(false);
+    QCOMPARE(rig.text("Lab_bairitu"), QStringLiteral("12"));
+    QCOMPARE(rig.canvas(), shown);
+  }
+
+  void historyStepsThroughARun() {
+    FormRig rig;
+    Run(rig, "Option1", 3);
+    const HistoryRing &ring = rig.form.engine().history();
+    rig.click("comMr");  // nothing newer
+    QCOMPARE(rig.text("Labmodoru"), QStringLiteral("0"));
+    rig.click("comMl");
+    rig.click("comMl");
+    QCOMPARE(rig.text("Labmodoru"), QStringLiteral("-2"));
+    QCOMPARE(rig.model().terms.xAmp[0], ring.histXAmp[0][0]);
+    rig.click("comMl");  // nothing older
+    QCOMPARE(rig.text("Labmodoru"), QStringLiteral("-2"));
+    rig.click("comMr");
+    QCOMPARE(rig.text("Labmodoru"), QStringLiteral("-1"));
+  }
+
+  void historyWrapsAfterAThousandFigures() {
+    FormRig rig;
+    auto *kansuu = rig.get<QScrollBar>("HScroll_kansuu");
+    kansuu->setFocus();
+    QTest::keyClick(kansuu, Qt::Key_Home);  // the cheapest figures
+    Run(rig, "Option1", 1000);
+    const HistoryRing &ring = rig.form.engine().history();
+    QCOMPARE(ring.histPos, std::int16_t{0});
+    QCOMPARE(ring.histFull, std::int16_t{1});
+    rig.click("comMl");
+    QCOMPARE(rig.model().terms.yFreq[3], ring.histYFreq[3][998]);
+    rig.click("comMr");
+    rig.click("comMr");  // past the newest once the ring is full
+    QCOMPARE(rig.text("Labmodoru"), QStringLiteral("1"));
+  }
+
+  void failedStartChangesNothing_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("cls.bmp missing") << "Option1"
+                                     << "remove"
+                                     << "cls.bmp";
+    QTest::newRow("cls.bmp empty") << "Option1"
+                                   << "empty"
+                                   << "cls.bmp";
+    QTest::newRow("cls.bmp cut at 55 bytes") << "Option1"
+                                             << "cut55"
+                                             << "cls.bmp";
+    QTest::newRow("cls.bmp cut at half") << "Option1"
+                                         << "half"
+                                         << "cls.bmp";
+    QTest::newRow("cls.bmp not a bitmap") << "Option1"
+                                          << "text"
+                                          << "cls.bmp";
+    QTest::newRow("cls.bmp a folder") << "Option1"
+                                      << "folder"
+                                      << "cls.bmp";
+    QTest::newRow("sgz.bmp a folder") << "Option2"
+                                      << "folder"
+                                      << "sgz.bmp";
+    QTest::newRow("program folder a file") << "Option2"
+                                           << "notdir"
+                                           << "sgz.bmp";
+    QTest::newRow("program folder read-only") << "Option2"
+                                              << "readonly"
+                                              << "sgz.bmp";
+  }
+  void failedStartChangesNothing() {
+    QFETCH(QString, mode);
+    QFETCH(QString, fault);
+    QFETCH(QString, file);
+    FormRig rig;
+    Run(rig, "Option1", 2);
+    Run(rig, "Option2", 1);  // leaves a good sgz.bmp behind
+    rig.click("cmdcls");
+    rig.click(mode.toLatin1().constData());
+    QDir dir(rig.runtime.appPath);
+    const QString path = dir.filePath(file);
+    const QByteArray original = [&] {
+      QFile f(path);
+      return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    if (fault == "readonly" && geteuid() == 0) QSKIP("root writes into read-only folders");
+    if (fault == "remove") dir.remove(file);
+    if (fault == "folder") dir.remove(file), dir.mkdir(file);
+    if (fault == "notdir") rig.runtime.appPath = path;  // a path through a regular file
+    if (fault == "readonly") QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    if (fault == "empty" || fault == "cut55" || fault == "half" || fault == "text") {
+      QFile f(path);
+      QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      const qsizetype keep = fault == "cut55" ? 55 : fault == "half" ? original.size() / 2 : 0;
+      f.write(fault == "text" ? QByteArray("not a picture\n") : original.left(keep));
+    }
+    const QStringList files = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const Snapshot before(rig);
+    rig.click("comstart");
+    const Snapshot after(rig);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(rig.runtime.failures.size(), 1);
+    QVERIFY2(rig.runtime.failures[0].contains(rig.runtime.appPath + "/" + file),
+             qPrintable(rig.runtime.failures[0]));
+    QCOMPARE(after.controls, before.controls);
+    QCOMPARE(after.state, before.state);
+    QCOMPARE(after.canvas, before.canvas);
+    QCOMPARE(dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), files);
+    if (fault == "readonly") {
+      QFile kept(path);
+      QVERIFY(kept.open(QIODevice::ReadOnly));
+      QCOMPARE(kept.readAll(), original);
+    }
+  }
+
+  void exitEndsTheProgram() {
+    FormRig rig;
+    rig.click("comstart");
+    rig.form.findChild<QAction *>(QStringLiteral("mnuExit"))->trigger();
+    QCOMPARE(rig.runtime.ended, 1);
+  }
+};
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"
