@@ -179,6 +179,8 @@ void Form1::CreateRunControls(QWidget *client) {
   comstart = MakeButton(client, "comstart", kStartCaption, kComstartAt);
   comMl = MakeButton(client, "comMl", QStringLiteral("<"), kComMlAt);
   comMr = MakeButton(client, "comMr", QStringLiteral(">"), kComMrAt);
+  comMl->setAccessibleDescription(QStringLiteral("Older figure"));
+  comMr->setAccessibleDescription(QStringLiteral("Newer figure"));
   cmdcls = MakeButton(client, "cmdcls", QStringLiteral("Clear"), kCmdclsAt);
   cmdsaihyouji = MakeButton(client, "cmdsaihyouji", QStringLiteral("Display"), kCmdsaihyoujiAt);
   Frame1 = new QGroupBox(QStringLiteral("Draw mode"), client);
