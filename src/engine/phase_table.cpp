@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "engine/table_walk.h"
+
 namespace kurvimo {
 
 namespace {
@@ -24,6 +26,7 @@ void FillRow(double *row, int step, Function function) {
 }  // namespace
 
 PhaseTable::PhaseTable() : values_(std::size_t(kRows) * kRowLength) {
+  ClearUpperVectorHalves();
   for (int step = 0; step <= kMaxStep; ++step) {
     FillRow(values_.data() + std::size_t(step) * kRowLength, step,
             [](double phase) { return std::cos(phase); });

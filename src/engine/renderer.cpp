@@ -152,6 +152,7 @@ bool VectorPathAvailable() {
 }
 
 void RenderFigure(FigureModel &model, PlotSink &sink, RenderPath path) {
+  ClearUpperVectorHalves();
   if (path == RenderPath::kPlain || !TableWalk::Fits(model.terms, model.kansuu)) {
     PlainWalk walk(model.terms, model.kansuu);
     Trace(model, walk, sink);

@@ -72,6 +72,10 @@ void Collect(TableWalk::Terms &terms, int amp, const double *row) {
   if (amp != 0) terms.term[terms.count++] = {row, static_cast<double>(amp)};
 }
 
+__attribute__((target("avx"))) void ZeroUpper() {
+  _mm256_zeroupper();
+}
+
 }  // namespace
 
 bool TableWalk::Fits(const TermTables &t, int n) {
@@ -95,6 +99,10 @@ TableWalk::TableWalk(const TermTables &t, int n, bool vector)
     Collect(x_, t.xAmp[j], table.Cos(t.xFreq[j]));
     Collect(y_, t.yAmp[j], table.Sin(t.yFreq[j]));
   }
+}
+
+void ClearUpperVectorHalves() {
+  if (__builtin_cpu_supports("avx")) ZeroUpper();
 }
 
 }  // namespace kurvimo
