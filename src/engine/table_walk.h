@@ -61,19 +61,24 @@ class TableWalk {
 
 template <typename Visit>
 void TableWalk::Advance(int count, Visit visit) {
-  alignas(32) std::array<double, kWalkBlock> x;
-  alignas(32) std::array<double, kWalkBlock> y;
+  alignas(32) std::array<std::array<double, kWalkBlock>, 2> x;
+  alignas(32) std::array<std::array<double, kWalkBlock>, 2> y;
   double posX = posX_;
   double posY = posY_;
-  for (int done = 0; done < count; done += kWalkBlock) {
+  sum_(x_, next_, x[0].data());
+  sum_(y_, next_, y[0].data());
+  for (int done = 0, b = 0; done < count; done += kWalkBlock, b ^= 1) {
     const int n = std::min(kWalkBlock, count - done);
-    sum_(x_, next_ + done, x.data());
-    sum_(y_, next_ + done, y.data());
-    for (int i = 0; i < n; ++i) {
-      posX = x[i] = posX + x[i];
-      posY = y[i] = posY + y[i];
+    // The next block's sums first, so that they overlap this block's serial chain.
+    if (done + kWalkBlock < count) {
+      sum_(x_, next_ + done + kWalkBlock, x[b ^ 1].data());
+      sum_(y_, next_ + done + kWalkBlock, y[b ^ 1].data());
     }
-    visit(std::span<const double>(x.data(), n), std::span<const double>(y.data(), n));
+    for (int i = 0; i < n; ++i) {
+      posX = x[b][i] = posX + x[b][i];
+      posY = y[b][i] = posY + y[b][i];
+    }
+    visit(std::span<const double>(x[b].data(), n), std::span<const double>(y[b].data(), n));
   }
   next_ += count;
   posX_ = posX;
