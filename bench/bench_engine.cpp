@@ -154,6 +154,8 @@ BENCHMARK(BM_PhaseTableBuild)->Unit(benchmark::kMillisecond);
 // from the medians when the runs are repeated.
 class SpeedUpReporter final : public benchmark::ConsoleReporter {
  public:
+  SpeedUpReporter() : ConsoleReporter(OO_Tabular) {}
+
   void ReportRuns(const std::vector<Run> &runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run &run : runs) {
