@@ -1,9 +1,16 @@
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
+#include <QImage>
+#include <cstdio>
+#include <map>
 #include <random>
+#include <vector>
 
 #include "engine/figure_engine.h"
+#include "engine/phase_table.h"
 #include "engine/renderer.h"
+#include "platform/canvas_widget.h"
 #include "platform/image_canvas.h"
 
 namespace {
@@ -11,6 +18,9 @@ namespace {
 using namespace kurvimo;
 
 constexpr unsigned kSeed = 20261207;
+constexpr int kMostTerms = 16;
+constexpr int kFastestChange = 10;
+constexpr double kMegabyte = 1024.0 * 1024.0;
 
 class FixedRandom final : public RandomSource {
  public:
@@ -28,39 +38,160 @@ class NoCaptions final : public FigureCaptions {
   void ShowModoru(std::int16_t) override {}
 };
 
-void StartUpParameters(FigureModel &model, int terms) {
-  model.kansuu = static_cast<std::int16_t>(terms);
-  model.bairitu = 5;
-  model.xichi = 250;
-  model.yichi = 50;
-}
+class NoSink final : public PlotSink {
+ public:
+  void Plot(std::span<const double> x, std::span<const double>) override {
+    benchmark::DoNotOptimize(x.data());
+  }
+};
 
-void BM_DrawFigure(benchmark::State &state) {
-  ImageCanvas canvas;
+// A seeded engine with the start-up magnification and origin.
+struct Rig {
+  explicit Rig(Canvas &canvas, int terms) : engine(canvas, random, captions) {
+    FigureModel &model = engine.model();
+    model.kansuu = static_cast<std::int16_t>(terms);
+    model.bairitu = 5;
+    model.xichi = 250;
+    model.yichi = 50;
+    engine.SeedFigure();
+  }
+
   FixedRandom random;
   NoCaptions captions;
-  FigureEngine engine(canvas, random, captions);
-  StartUpParameters(engine.model(), static_cast<int>(state.range(0)));
-  engine.SeedFigure();
+  FigureEngine engine;
+};
+
+void BM_DrawFigure(benchmark::State &state, RenderPath path) {
+  ImageCanvas canvas;
+  Rig rig(canvas, static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    DrawFigure(engine.model(), canvas);
+    DrawFigure(rig.engine.model(), canvas, path);
     benchmark::ClobberMemory();
   }
 }
-BENCHMARK(BM_DrawFigure)->Arg(4)->Arg(9)->Arg(16)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DrawFigure, plain, RenderPath::kPlain)
+    ->Arg(4)
+    ->Arg(9)
+    ->Arg(kMostTerms)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_DrawFigure, table, RenderPath::kTable)
+    ->Arg(4)
+    ->Arg(9)
+    ->Arg(kMostTerms)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_DrawFigure, fast, RenderPath::kFastest)
+    ->Arg(4)
+    ->Arg(9)
+    ->Arg(kMostTerms)
+    ->Unit(benchmark::kMicrosecond);
+
+// The walk, centring and plotted coordinates without the canvas.
+void BM_RenderFigureNoCanvas(benchmark::State &state) {
+  ImageCanvas canvas;
+  Rig rig(canvas, static_cast<int>(state.range(0)));
+  NoSink sink;
+  for (auto _ : state) RenderFigure(rig.engine.model(), sink);
+}
+BENCHMARK(BM_RenderFigureNoCanvas)->Arg(0)->Arg(kMostTerms)->Unit(benchmark::kMicrosecond);
+
+// The canvas share of a figure: its 10,001 PSet calls alone.
+void BM_PSetOfOneFigure(benchmark::State &state) {
+  ImageCanvas canvas;
+  Rig rig(canvas, kMostTerms);
+  struct Points final : PlotSink {
+    void Plot(std::span<const double> x, std::span<const double> y) override {
+      for (std::size_t i = 0; i < x.size(); ++i) {
+        points.push_back({static_cast<float>(x[i]), static_cast<float>(y[i])});
+      }
+    }
+    std::vector<QPointF> points;
+  } figure;
+  RenderFigure(rig.engine.model(), figure);
+  Canvas &target = canvas;
+  for (auto _ : state) {
+    for (const QPointF &p : figure.points) {
+      target.PSet(static_cast<float>(p.x()), static_cast<float>(p.y()), 0);
+    }
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_PSetOfOneFigure)->Unit(benchmark::kMicrosecond);
 
 void BM_EvolveFigure(benchmark::State &state) {
   ImageCanvas canvas;
-  FixedRandom random;
-  NoCaptions captions;
-  FigureEngine engine(canvas, random, captions);
-  StartUpParameters(engine.model(), 16);
-  engine.model().henka = 10;
-  engine.SeedFigure();
-  for (auto _ : state) engine.EvolveFigure();
+  Rig rig(canvas, kMostTerms);
+  rig.engine.model().henka = kFastestChange;
+  for (auto _ : state) rig.engine.EvolveFigure();
 }
-BENCHMARK(BM_EvolveFigure)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EvolveFigure)->Unit(benchmark::kMicrosecond);
+
+// A whole timer tick as the window runs it: the change, then the repaint of the canvas widget.
+void BM_TickWithRepaint(benchmark::State &state) {
+  CanvasWidget widget;
+  QImage screen(widget.size(), QImage::Format_RGB32);
+  Rig rig(widget, kMostTerms);
+  rig.engine.model().henka = kFastestChange;
+  for (auto _ : state) {
+    rig.engine.EvolveFigure();
+    QCoreApplication::processEvents();
+    widget.render(&screen);
+  }
+}
+BENCHMARK(BM_TickWithRepaint)->Unit(benchmark::kMicrosecond);
+
+void BM_PhaseTableBuild(benchmark::State &state) {
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    const PhaseTable table;
+    bytes = table.Bytes();
+    benchmark::DoNotOptimize(bytes);
+  }
+  state.counters["MiB"] = static_cast<double>(bytes) / kMegabyte;
+}
+BENCHMARK(BM_PhaseTableBuild)->Unit(benchmark::kMillisecond);
+
+// The console report, followed by how many times faster each path draws than the plain one,
+// from the medians when the runs are repeated.
+class SpeedUpReporter final : public benchmark::ConsoleReporter {
+ public:
+  SpeedUpReporter() : ConsoleReporter(OO_Tabular) {}
+
+  void ReportRuns(const std::vector<Run> &runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run &run : runs) {
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if (run.run_type == Run::RT_Iteration || median) {
+        cpuTimes_[run.run_name.function_name][run.run_name.args] = run.GetAdjustedCPUTime();
+      }
+    }
+  }
+
+  void Finalize() override {
+    const auto &plain = cpuTimes_["BM_DrawFigure/plain"];
+    for (const char *path : {"BM_DrawFigure/table", "BM_DrawFigure/fast"}) {
+      for (const auto &[terms, time] : cpuTimes_[path]) {
+        if (plain.contains(terms) && time > 0) {
+          std::printf("%s/%s: %.1f times faster than plain\n", path, terms.c_str(),
+                      plain.at(terms) / time);
+        }
+      }
+    }
+    ConsoleReporter::Finalize();
+  }
+
+ private:
+  std::map<std::string, std::map<std::string, double>> cpuTimes_;
+};
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  SpeedUpReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,9 +1,11 @@
 #include "engine/renderer.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
+#include "engine/table_walk.h"
 #include "platform/palette.h"
 
 namespace kurvimo {
@@ -13,6 +15,107 @@ namespace {
 constexpr double kMinXStart = 1000.0;
 constexpr double kMaxXStart = 0.0;
 constexpr double kTenths = 10.0;
+constexpr int kExtentWays = 4;
+
+// FigureWalk with the interface of TableWalk.
+class PlainWalk {
+ public:
+  PlainWalk(const TermTables &terms, int n) : walk_(terms, n) {}
+
+  template <typename Visit>
+  void Advance(int count, Visit visit) {
+    std::array<double, kWalkBlock> x;
+    std::array<double, kWalkBlock> y;
+    for (int done = 0; done < count; done += kWalkBlock) {
+      const int n = std::min(kWalkBlock, count - done);
+      for (int i = 0; i < n; ++i) {
+        walk_.Next();
+        x[i] = walk_.posX;
+        y[i] = walk_.posY;
+      }
+      visit(std::span<const double>(x.data(), n), std::span<const double>(y.data(), n));
+    }
+  }
+
+ private:
+  FigureWalk walk_;
+};
+
+class CanvasSink final : public PlotSink {
+ public:
+  CanvasSink(Canvas &canvas, QRgb colour) : canvas_(canvas), colour_(colour) {}
+
+  void Plot(std::span<const double> x, std::span<const double> y) override {
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      canvas_.PSet(static_cast<float>(x[i]), static_cast<float>(y[i]), colour_);
+    }
+  }
+
+ private:
+  Canvas &canvas_;
+  const QRgb colour_;
+};
+
+// Where the walk's origin lands on the canvas and how far one unit of it reaches.
+struct Frame {
+  double scale;
+  double originX;
+  double originY;
+};
+
+// The lowest and highest canvas x of the points taken, from the renderer's start values.
+struct Extent {
+  double minX = kMinXStart;
+  double maxX = kMaxXStart;
+
+  void Take(double t) {
+    minX = t < minX ? t : minX;
+    maxX = t > maxX ? t : maxX;
+  }
+};
+
+// The centre of the canvas x range that the first pass covers. Interleaved extents keep the
+// comparisons from forming one long chain; as no t is NaN or -0, their order cannot matter.
+template <typename Walk>
+std::int16_t MeasurePass(Walk &walk, const Frame &frame) {
+  std::array<Extent, kExtentWays> ways;
+  walk.Advance(kStepsPerPass, [&](std::span<const double> x, std::span<const double>) {
+    std::size_t i = 0;
+    for (; i + kExtentWays <= x.size(); i += kExtentWays) {
+#pragma GCC unroll 4
+      for (int w = 0; w < kExtentWays; ++w) ways[w].Take(frame.scale * x[i + w] + frame.originX);
+    }
+    for (; i < x.size(); ++i) ways[0].Take(frame.scale * x[i] + frame.originX);
+  });
+  for (const Extent &way : ways) {
+    ways[0].Take(way.minX);
+    ways[0].Take(way.maxX);
+  }
+  return RoundToInt16(ways[0].minX + (ways[0].maxX - ways[0].minX) / 2);
+}
+
+template <typename Walk>
+void PlotPass(Walk &walk, const Frame &frame, double shift, PlotSink &sink) {
+  std::array<double, kWalkBlock> canvasX;
+  std::array<double, kWalkBlock> canvasY;
+  walk.Advance(kStepsPerPass, [&](std::span<const double> x, std::span<const double> y) {
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      canvasX[i] = (frame.scale * x[i] + frame.originX) + shift;
+      canvasY[i] = frame.scale * y[i] + frame.originY;
+    }
+    sink.Plot({canvasX.data(), x.size()}, {canvasY.data(), x.size()});
+  });
+}
+
+template <typename Walk>
+void Trace(FigureModel &model, Walk &walk, PlotSink &sink) {
+  const Frame frame{double(model.bairitu), double(model.xichi), double(model.yichi)};
+  const std::int16_t xCenter = MeasurePass(walk, frame);
+  if (model.xCenterRef != 0) model.xShift = RoundToInt16(model.xCenterRef - xCenter);
+  PlotPass(walk, frame, model.xShift, sink);
+  if (model.centerSet == 0 && model.reserveMode == 0) model.xCenterRef = xCenter;
+  model.centerSet = 1;
+}
 
 }  // namespace
 
@@ -44,35 +147,25 @@ std::int16_t RoundToInt16(double value) {
   return static_cast<std::int16_t>(std::clamp(std::nearbyint(value), kLow, kHigh));
 }
 
-void DrawFigure(FigureModel &model, Canvas &canvas) {
-  const double scale = model.bairitu;
-  const double originX = model.xichi;
-  const double originY = model.yichi;
-  FigureWalk walk(model.terms, model.kansuu);
+bool VectorPathAvailable() {
+  return TableWalk::VectorUnitAvailable();
+}
 
-  double minX = kMinXStart;
-  double maxX = kMaxXStart;
-  for (int i = 0; i < kStepsPerPass; ++i) {
-    walk.Next();
-    const double t = scale * walk.posX + originX;
-    if (t < minX) minX = t;
-    if (t > maxX) maxX = t;
+void RenderFigure(FigureModel &model, PlotSink &sink, RenderPath path) {
+  ClearUpperVectorHalves();
+  if (path == RenderPath::kPlain || !TableWalk::Fits(model.terms, model.kansuu)) {
+    PlainWalk walk(model.terms, model.kansuu);
+    Trace(model, walk, sink);
+    return;
   }
+  const bool vector = path != RenderPath::kTable && VectorPathAvailable();
+  TableWalk walk(model.terms, model.kansuu, vector);
+  Trace(model, walk, sink);
+}
 
-  const std::int16_t xCenter = RoundToInt16(minX + (maxX - minX) / 2);
-  if (model.xCenterRef != 0) model.xShift = RoundToInt16(model.xCenterRef - xCenter);
-
-  const double shift = model.xShift;
-  const QRgb colour = QBColor(model.colorIndex);
-  for (int i = 0; i < kStepsPerPass; ++i) {
-    walk.Next();
-    const double x = (scale * walk.posX + originX) + shift;
-    const double y = scale * walk.posY + originY;
-    canvas.PSet(static_cast<float>(x), static_cast<float>(y), colour);
-  }
-
-  if (model.centerSet == 0 && model.reserveMode == 0) model.xCenterRef = xCenter;
-  model.centerSet = 1;
+void DrawFigure(FigureModel &model, Canvas &canvas, RenderPath path) {
+  CanvasSink sink(canvas, QBColor(model.colorIndex));
+  RenderFigure(model, sink, path);
 }
 
 }  // namespace kurvimo

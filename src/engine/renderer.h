@@ -1,5 +1,7 @@
 #pragma once
 
+#include <span>
+
 #include "engine/figure_model.h"
 #include "platform/canvas.h"
 
@@ -29,9 +31,31 @@ class FigureWalk {
   std::array<double, kTableSize> sinY_{};
 };
 
-// Measures the walk of the live terms, centres it on the reference and plots 10,001 pixels.
+// How the walk is computed. Every path gives the same bits; terms outside the tables' range
+// (amplitudes and phase steps 0..10) are always walked the plain way.
+enum class RenderPath {
+  kFastest,  // kVector where the CPU can run it, else kTable
+  kVector,   // tabled cosines and sines, four steps at once with AVX2 and FMA; else as kTable
+  kTable,    // tabled cosines and sines, portable
+  kPlain,    // FigureWalk: two cosines or sines per term and step
+};
+
+// Whether RenderPath::kVector runs as itself on this CPU.
+bool VectorPathAvailable();
+
+// Receives a figure's plotted points in order, a run at a time, before they are narrowed to float.
+class PlotSink {
+ public:
+  virtual ~PlotSink() = default;
+  virtual void Plot(std::span<const double> x, std::span<const double> y) = 0;
+};
+
+// Measures the walk of the live terms, centres it on the reference and plots 10,001 points.
 // Updates the model's centring state.
-void DrawFigure(FigureModel &model, Canvas &canvas);
+void RenderFigure(FigureModel &model, PlotSink &sink, RenderPath path = RenderPath::kFastest);
+
+// RenderFigure onto a canvas: one PSet per point, in the model's colour.
+void DrawFigure(FigureModel &model, Canvas &canvas, RenderPath path = RenderPath::kFastest);
 
 // Nearest 16-bit integer, exact halves to the even neighbour; saturates outside the range.
 std::int16_t RoundToInt16(double value);

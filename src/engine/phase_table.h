@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "engine/renderer.h"
+
+namespace kurvimo {
+
+// Cosines and sines of every phase a figure reaches. Every phase starts at 0 and grows by
+// step/10 with a step of 0..10, so eleven sequences serve every figure; accumulated and evaluated
+// as FigureWalk does, they hold the same bits.
+class PhaseTable {
+ public:
+  static constexpr int kMaxStep = 10;
+  static constexpr int kPhases = 2 * kStepsPerPass;
+  // Readable entries past the last phase: walks read whole blocks, and fetch ahead.
+  static constexpr int kPadding = 128;
+  static constexpr int kRowLength = kPhases + kPadding;
+
+  PhaseTable();
+
+  // Built on first use, once per process.
+  static const PhaseTable &Shared();
+
+  // Entry s is the cosine (sine) of the phase before step s, for a phase step 0..kMaxStep.
+  const double *Cos(int step) const { return Row(step); }
+  const double *Sin(int step) const { return Row(step + kMaxStep + 1); }
+  std::size_t Bytes() const { return values_.size() * sizeof(double); }
+
+ private:
+  const double *Row(int row) const { return values_.data() + std::size_t(row) * kRowLength; }
+
+  std::vector<double> values_;
+};
+
+}  // namespace kurvimo

@@ -1,0 +1,108 @@
+#include "engine/table_walk.h"
+
+#include <immintrin.h>
+
+#include <algorithm>
+
+#include "engine/phase_table.h"
+
+namespace kurvimo {
+
+namespace {
+
+constexpr double kTenths = 10.0;
+
+// The vector unit sums a block of consecutive steps at once, a lane a step, in registers.
+constexpr int kLanes = 4;
+constexpr int kBlock = kWalkBlock;
+constexpr int kBlockVectors = kBlock / kLanes;
+// Table rows are fetched this many entries ahead: they cross a page every 512 steps, and hardware
+// prefetching stops there.
+constexpr int kFetchAhead = 64;
+constexpr int kCacheLine = 64 / sizeof(double);
+static_assert(PhaseTable::kPadding >= kBlock + kFetchAhead);
+static_assert(TableWalk::kMaxValue == PhaseTable::kMaxStep);
+
+// A fixed length lets the compiler use both lanes of SSE2.
+void SumTermsScalar(const TableWalk::Terms &terms, int first, double *__restrict steps) {
+  std::fill_n(steps, kBlock, 0.0);
+  for (int k = 0; k < terms.count; ++k) {
+    const double amp = terms.term[k].amp;
+    const double *__restrict row = terms.term[k].row + first;
+    for (int i = 0; i < kBlock; ++i) steps[i] = steps[i] + (amp * row[i]) / kTenths;
+  }
+}
+
+__attribute__((target("avx2,fma"))) inline __m256d Part(__m256d amp, const double *row,
+                                                        __m256d tenth, __m256d excess) {
+  const __m256d product = _mm256_mul_pd(amp, _mm256_loadu_pd(row));
+  return _mm256_fmadd_pd(product, tenth, _mm256_mul_pd(product, excess));
+}
+
+// A lane a step; every lane still adds its terms in term order, from +0.
+__attribute__((target("avx2,fma"))) void SumTermsVector(const TableWalk::Terms &terms, int first,
+                                                        double *steps) {
+  const __m256d tenth = _mm256_set1_pd(kTenth);
+  const __m256d excess = _mm256_set1_pd(-kTenthExcess);
+  __m256d sum[kBlockVectors];
+#pragma GCC unroll 8
+  for (__m256d &s : sum) s = _mm256_setzero_pd();
+  for (int k = 0; k < terms.count; ++k) {
+    const __m256d amp = _mm256_set1_pd(terms.term[k].amp);
+    const double *row = terms.term[k].row + first;
+#pragma GCC unroll 8
+    for (int line = 0; line < kBlock; line += kCacheLine) {
+      _mm_prefetch(reinterpret_cast<const char *>(row + kFetchAhead + line), _MM_HINT_T0);
+    }
+#pragma GCC unroll 8
+    for (int v = 0; v < kBlockVectors; ++v) {
+      sum[v] = _mm256_add_pd(sum[v], Part(amp, row + kLanes * v, tenth, excess));
+    }
+  }
+#pragma GCC unroll 8
+  for (int v = 0; v < kBlockVectors; ++v) _mm256_storeu_pd(steps + kLanes * v, sum[v]);
+}
+
+bool Inside(int value) {
+  return value >= 0 && value <= TableWalk::kMaxValue;
+}
+
+// A zero amplitude adds ±0 to a sum that starts at +0 and so is never -0: it changes nothing.
+void Collect(TableWalk::Terms &terms, int amp, const double *row) {
+  if (amp != 0) terms.term[terms.count++] = {row, static_cast<double>(amp)};
+}
+
+__attribute__((target("avx"))) void ZeroUpper() {
+  _mm256_zeroupper();
+}
+
+}  // namespace
+
+bool TableWalk::Fits(const TermTables &t, int n) {
+  for (int j = 0; j < LiveTerms(n); ++j) {
+    if (!Inside(t.xAmp[j]) || !Inside(t.yAmp[j]) || !Inside(t.xFreq[j]) || !Inside(t.yFreq[j])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool TableWalk::VectorUnitAvailable() {
+  static const bool available = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+  return available;
+}
+
+TableWalk::TableWalk(const TermTables &t, int n, bool vector)
+    : sum_(vector ? SumTermsVector : SumTermsScalar) {
+  const PhaseTable &table = PhaseTable::Shared();
+  for (int j = 0; j < LiveTerms(n); ++j) {
+    Collect(x_, t.xAmp[j], table.Cos(t.xFreq[j]));
+    Collect(y_, t.yAmp[j], table.Sin(t.yFreq[j]));
+  }
+}
+
+void ClearUpperVectorHalves() {
+  if (__builtin_cpu_supports("avx")) ZeroUpper();
+}
+
+}  // namespace kurvimo
