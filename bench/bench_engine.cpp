@@ -100,18 +100,15 @@ void BM_PSetOfOneFigure(benchmark::State &state) {
   Rig rig(canvas, kMostTerms);
   struct Points final : PlotSink {
     void Plot(std::span<const double> x, std::span<const double> y) override {
-      for (std::size_t i = 0; i < x.size(); ++i) {
-        points.push_back({static_cast<float>(x[i]), static_cast<float>(y[i])});
-      }
+      runs.push_back(
+          {std::vector<float>(x.begin(), x.end()), std::vector<float>(y.begin(), y.end())});
     }
-    std::vector<QPointF> points;
+    std::vector<std::pair<std::vector<float>, std::vector<float>>> runs;
   } figure;
   RenderFigure(rig.engine.model(), figure);
   Canvas &target = canvas;
   for (auto _ : state) {
-    for (const QPointF &p : figure.points) {
-      target.PSet(static_cast<float>(p.x()), static_cast<float>(p.y()), 0);
-    }
+    for (const auto &[x, y] : figure.runs) target.PSetRun(x, y, 0);
     benchmark::ClobberMemory();
   }
 }

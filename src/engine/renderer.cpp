@@ -46,8 +46,15 @@ class CanvasSink final : public PlotSink {
   CanvasSink(Canvas &canvas, QRgb colour) : canvas_(canvas), colour_(colour) {}
 
   void Plot(std::span<const double> x, std::span<const double> y) override {
-    for (std::size_t i = 0; i < x.size(); ++i) {
-      canvas_.PSet(static_cast<float>(x[i]), static_cast<float>(y[i]), colour_);
+    std::array<float, kWalkBlock> column;
+    std::array<float, kWalkBlock> row;
+    for (std::size_t start = 0; start < x.size(); start += kWalkBlock) {
+      const std::size_t n = std::min<std::size_t>(kWalkBlock, x.size() - start);
+      for (std::size_t i = 0; i < n; ++i) {
+        column[i] = static_cast<float>(x[start + i]);
+        row[i] = static_cast<float>(y[start + i]);
+      }
+      canvas_.PSetRun({column.data(), n}, {row.data(), n}, colour_);
     }
   }
 

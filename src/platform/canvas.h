@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QRgb>
+#include <span>
 
 namespace kurvimo {
 
@@ -15,6 +16,10 @@ class Canvas {
   virtual void Cls() = 0;
   // Lights one pixel. A point outside the drawable area is dropped silently.
   virtual void PSet(float x, float y, QRgb colour) = 0;
+  // PSet for each point of a run, in order; a canvas may do it without a call per point.
+  virtual void PSetRun(std::span<const float> x, std::span<const float> y, QRgb colour) {
+    for (std::size_t i = 0; i < x.size(); ++i) PSet(x[i], y[i], colour);
+  }
   // The canvas as shown: background picture plus every point drawn since the last Cls.
   virtual QImage Image() const = 0;
   // Makes `picture` the background; the canvas then shows it and nothing else.

@@ -24,6 +24,11 @@ void CanvasWidget::PSet(float x, float y, QRgb colour) {
   ScheduleRepaint();
 }
 
+void CanvasWidget::PSetRun(std::span<const float> x, std::span<const float> y, QRgb colour) {
+  image_.PSetRun(x, y, colour);
+  ScheduleRepaint();
+}
+
 QImage CanvasWidget::Image() const {
   return image_.Image();
 }

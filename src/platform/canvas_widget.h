@@ -17,6 +17,7 @@ class CanvasWidget final : public QFrame, public Canvas {
 
   void Cls() override;
   void PSet(float x, float y, QRgb colour) override;
+  void PSetRun(std::span<const float> x, std::span<const float> y, QRgb colour) override;
   QImage Image() const override;
   void SetPicture(const QImage &picture) override;
 

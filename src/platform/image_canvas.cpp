@@ -4,12 +4,26 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#if defined(__SSE__)
+#include <immintrin.h>
+#endif
 
 namespace kurvimo {
 
 namespace {
 constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kOpaque = 0xFF000000;
+// The nearest whole number, halves to even (the default rounding mode). Out of range and NaN give
+// INT_MIN, which no canvas holds.
+int Nearest(float value) {
+#if defined(__SSE__)
+  return _mm_cvtss_si32(_mm_set_ss(value));
+#else
+  return std::isfinite(value) && std::fabs(value) < 1e9f ? static_cast<int>(std::nearbyint(value))
+                                                          : std::numeric_limits<int>::min();
+#endif
+}
 }  // namespace
 
 ImageCanvas::ImageCanvas() : background_(kWidth, kHeight, QImage::Format_RGB32) {
@@ -49,17 +63,27 @@ void ImageCanvas::Cls() {
 }
 
 void ImageCanvas::PSet(float x, float y, QRgb colour) {
-  // Nearest pixel, exact halves to the even neighbour (the default rounding mode).
-  const float column = std::nearbyint(x);
-  const float row = std::nearbyint(y);
-  if (!(column >= 0.0f && column < kWidth && row >= 0.0f && row < kHeight)) return;
-  const int c = static_cast<int>(column);
-  const int r = static_cast<int>(row);
-  pixels_[r * stride_ + c] = colour | kOpaque;
-  drawnLeft_ = std::min(drawnLeft_, c);
-  drawnRight_ = std::max(drawnRight_, c);
-  drawnTop_ = std::min(drawnTop_, r);
-  drawnBottom_ = std::max(drawnBottom_, r);
+  PSetRun({&x, 1}, {&y, 1}, colour);
+}
+
+void ImageCanvas::PSetRun(std::span<const float> x, std::span<const float> y, QRgb colour) {
+  // The bounds live in locals for the run: the pixel writes could otherwise alias them.
+  int left = drawnLeft_, right = drawnRight_, top = drawnTop_, bottom = drawnBottom_;
+  const QRgb pixel = colour | kOpaque;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    const int c = Nearest(x[i]);
+    const int r = Nearest(y[i]);
+    if (static_cast<unsigned>(c) >= kWidth || static_cast<unsigned>(r) >= kHeight) continue;
+    pixels_[r * stride_ + c] = pixel;
+    left = std::min(left, c);
+    right = std::max(right, c);
+    top = std::min(top, r);
+    bottom = std::max(bottom, r);
+  }
+  drawnLeft_ = left;
+  drawnRight_ = right;
+  drawnTop_ = top;
+  drawnBottom_ = bottom;
 }
 
 // A deep copy: image_ must never be shared, or PSet would write into the copy too.
