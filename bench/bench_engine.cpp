@@ -79,6 +79,11 @@ BENCHMARK_CAPTURE(BM_DrawFigure, table, RenderPath::kTable)
     ->Arg(9)
     ->Arg(kMostTerms)
     ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_DrawFigure, avx2, RenderPath::kVector)
+    ->Arg(4)
+    ->Arg(9)
+    ->Arg(kMostTerms)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_DrawFigure, fast, RenderPath::kFastest)
     ->Arg(4)
     ->Arg(9)
@@ -165,7 +170,7 @@ class SpeedUpReporter final : public benchmark::ConsoleReporter {
 
   void Finalize() override {
     const auto &plain = cpuTimes_["BM_DrawFigure/plain"];
-    for (const char *path : {"BM_DrawFigure/table", "BM_DrawFigure/fast"}) {
+    for (const char *path : {"BM_DrawFigure/table", "BM_DrawFigure/avx2", "BM_DrawFigure/fast"}) {
       for (const auto &[terms, time] : cpuTimes_[path]) {
         if (plain.contains(terms) && time > 0) {
           std::printf("%s/%s: %.1f times faster than plain\n", path, terms.c_str(),

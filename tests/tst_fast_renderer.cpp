@@ -108,12 +108,13 @@ class TestFastRenderer : public QObject {
 
   void matchesThePlainRenderer_data() {
     QTest::addColumn<RenderPath>("path");
-    QTest::newRow("vector") << RenderPath::kVector;
+    QTest::newRow("AVX-512") << RenderPath::kWideVector;
+    QTest::newRow("AVX2") << RenderPath::kVector;
     QTest::newRow("table") << RenderPath::kTable;
   }
   void matchesThePlainRenderer() {
     QFETCH(RenderPath, path);
-    if (path == RenderPath::kVector && !VectorPathAvailable()) QSKIP("no AVX2 and FMA here");
+    if (!PathAvailable(path)) QSKIP("this CPU cannot run that path");
     const std::vector<Digest> digests = RenderAll(corpus_, path);
     for (int i = 0; i < kCorpusSize; ++i) {
       if (digests[i] != plain_[i]) QFAIL(qPrintable(QString("set %1").arg(i)));
@@ -125,8 +126,9 @@ class TestFastRenderer : public QObject {
     QTest::addColumn<RenderPath>("path");
     QTest::addColumn<int>("table");  // 0 xAmp, 1 yAmp, 2 xFreq, 3 yFreq
     QTest::addColumn<int>("value");
-    for (auto [name, path] :
-         {std::pair{"vector", RenderPath::kVector}, {"table", RenderPath::kTable}}) {
+    for (auto [name, path] : {std::pair{"AVX-512", RenderPath::kWideVector},
+                              {"AVX2", RenderPath::kVector},
+                              {"table", RenderPath::kTable}}) {
       QTest::addRow("%s: negative x step", name) << path << 2 << -1;
       QTest::addRow("%s: y step past the table", name) << path << 3 << 11;
       QTest::addRow("%s: largest y step", name) << path << 3 << 32767;

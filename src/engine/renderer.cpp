@@ -154,8 +154,34 @@ std::int16_t RoundToInt16(double value) {
   return static_cast<std::int16_t>(std::clamp(std::nearbyint(value), kLow, kHigh));
 }
 
-bool VectorPathAvailable() {
-  return TableWalk::VectorUnitAvailable();
+namespace {
+
+TableWalk::Unit UnitFor(RenderPath path) {
+  using Unit = TableWalk::Unit;
+  switch (path) {
+    case RenderPath::kFastest:
+    case RenderPath::kWideVector:
+      if (TableWalk::Available(Unit::kAvx512)) return Unit::kAvx512;
+      [[fallthrough]];
+    case RenderPath::kVector:
+      if (TableWalk::Available(Unit::kAvx2)) return Unit::kAvx2;
+      [[fallthrough]];
+    default:
+      return Unit::kScalar;
+  }
+}
+
+}  // namespace
+
+bool PathAvailable(RenderPath path) {
+  switch (path) {
+    case RenderPath::kWideVector:
+      return TableWalk::Available(TableWalk::Unit::kAvx512);
+    case RenderPath::kVector:
+      return TableWalk::Available(TableWalk::Unit::kAvx2);
+    default:
+      return true;
+  }
 }
 
 void RenderFigure(FigureModel &model, PlotSink &sink, RenderPath path) {
@@ -165,8 +191,7 @@ void RenderFigure(FigureModel &model, PlotSink &sink, RenderPath path) {
     Trace(model, walk, sink);
     return;
   }
-  const bool vector = path != RenderPath::kTable && VectorPathAvailable();
-  TableWalk walk(model.terms, model.kansuu, vector);
+  TableWalk walk(model.terms, model.kansuu, UnitFor(path));
   Trace(model, walk, sink);
 }
 

@@ -34,14 +34,15 @@ class FigureWalk {
 // How the walk is computed. Every path gives the same bits; terms outside the tables' range
 // (amplitudes and phase steps 0..10) are always walked the plain way.
 enum class RenderPath {
-  kFastest,  // kVector where the CPU can run it, else kTable
-  kVector,   // tabled cosines and sines, four steps at once with AVX2 and FMA; else as kTable
-  kTable,    // tabled cosines and sines, portable
-  kPlain,    // FigureWalk: two cosines or sines per term and step
+  kFastest,     // the widest vector path the CPU can run, else kTable
+  kWideVector,  // tabled cosines and sines, eight steps at once with AVX-512F; else as kVector
+  kVector,      // tabled cosines and sines, four steps at once with AVX2 and FMA; else as kTable
+  kTable,       // tabled cosines and sines, portable
+  kPlain,       // FigureWalk: two cosines or sines per term and step
 };
 
-// Whether RenderPath::kVector runs as itself on this CPU.
-bool VectorPathAvailable();
+// Whether `path` runs as itself on this CPU.
+bool PathAvailable(RenderPath path);
 
 // Receives a figure's plotted points in order, a run at a time, before they are narrowed to float.
 class PlotSink {

@@ -63,6 +63,37 @@ __attribute__((target("avx2,fma"))) void SumTermsVector(const TableWalk::Terms &
   for (int v = 0; v < kBlockVectors; ++v) _mm256_storeu_pd(steps + kLanes * v, sum[v]);
 }
 
+__attribute__((target("avx512f"))) inline __m512d WidePart(__m512d amp, const double *row,
+                                                           __m512d tenth, __m512d excess) {
+  const __m512d product = _mm512_mul_pd(amp, _mm512_loadu_pd(row));
+  return _mm512_fmadd_pd(product, tenth, _mm512_mul_pd(product, excess));
+}
+
+// SumTermsVector with eight lanes.
+__attribute__((target("avx512f"))) void SumTermsWide(const TableWalk::Terms &terms, int first,
+                                                     double *steps) {
+  constexpr int kWideLanes = 8;
+  const __m512d tenth = _mm512_set1_pd(kTenth);
+  const __m512d excess = _mm512_set1_pd(-kTenthExcess);
+  __m512d sum[kBlock / kWideLanes];
+#pragma GCC unroll 4
+  for (__m512d &s : sum) s = _mm512_setzero_pd();
+  for (int k = 0; k < terms.count; ++k) {
+    const __m512d amp = _mm512_set1_pd(terms.term[k].amp);
+    const double *row = terms.term[k].row + first;
+#pragma GCC unroll 8
+    for (int line = 0; line < kBlock; line += kCacheLine) {
+      _mm_prefetch(reinterpret_cast<const char *>(row + kFetchAhead + line), _MM_HINT_T0);
+    }
+#pragma GCC unroll 4
+    for (int v = 0; v < kBlock / kWideLanes; ++v) {
+      sum[v] = _mm512_add_pd(sum[v], WidePart(amp, row + kWideLanes * v, tenth, excess));
+    }
+  }
+#pragma GCC unroll 4
+  for (int v = 0; v < kBlock / kWideLanes; ++v) _mm512_storeu_pd(steps + kWideLanes * v, sum[v]);
+}
+
 bool Inside(int value) {
   return value >= 0 && value <= TableWalk::kMaxValue;
 }
@@ -87,13 +118,17 @@ bool TableWalk::Fits(const TermTables &t, int n) {
   return true;
 }
 
-bool TableWalk::VectorUnitAvailable() {
-  static const bool available = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-  return available;
+bool TableWalk::Available(Unit unit) {
+  static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+  static const bool avx512 = __builtin_cpu_supports("avx512f");
+  return unit == Unit::kScalar || (unit == Unit::kAvx2 && avx2) ||
+         (unit == Unit::kAvx512 && avx512);
 }
 
-TableWalk::TableWalk(const TermTables &t, int n, bool vector)
-    : sum_(vector ? SumTermsVector : SumTermsScalar) {
+TableWalk::TableWalk(const TermTables &t, int n, Unit unit)
+    : sum_(unit == Unit::kAvx512 ? SumTermsWide
+           : unit == Unit::kAvx2 ? SumTermsVector
+                                 : SumTermsScalar) {
   const PhaseTable &table = PhaseTable::Shared();
   for (int j = 0; j < LiveTerms(n); ++j) {
     Collect(x_, t.xAmp[j], table.Cos(t.xFreq[j]));

@@ -28,11 +28,13 @@ class TableWalk {
 
   // Whether every live term lies inside that range.
   static bool Fits(const TermTables &terms, int n);
-  // Whether this CPU can run the vector unit: AVX2 and FMA.
-  static bool VectorUnitAvailable();
+  // How a block's term sums are formed: a step at a time, or four or eight steps at once.
+  enum class Unit { kScalar, kAvx2, kAvx512 };
+  // Whether this CPU can run `unit`: AVX2 and FMA, or AVX-512F.
+  static bool Available(Unit unit);
 
-  // Only for terms that fit; `vector` only where VectorUnitAvailable().
-  TableWalk(const TermTables &terms, int n, bool vector);
+  // Only for terms that fit, and only with an available unit.
+  TableWalk(const TermTables &terms, int n, Unit unit);
 
   // Makes `count` steps, at most 2 * kStepsPerPass in all, and after each block of them calls
   // visit(posX, posY) with the positions reached.
