@@ -1,7 +1,11 @@
 #include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QImage>
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <random>
@@ -140,6 +144,32 @@ void BM_TickWithRepaint(benchmark::State &state) {
   }
 }
 BENCHMARK(BM_TickWithRepaint)->Unit(benchmark::kMicrosecond);
+
+// From process start until the main window is shown, timed from outside the process.
+void BM_StartUpToShownWindow(benchmark::State &state) {
+  char probe[] = KURVIMO_STARTUP_PROBE;
+  char *const args[] = {probe, nullptr};
+  for (auto _ : state) {
+    int out[2];
+    if (pipe(out) != 0) return state.SkipWithError("no pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, probe, &actions, nullptr, args, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    char said = 0;
+    const bool shown = spawned == 0 && read(out[0], &said, 1) == 1;
+    state.SetIterationTime(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    close(out[0]);
+    if (spawned == 0) waitpid(pid, nullptr, 0);
+    if (!shown) return state.SkipWithError("the window was not shown");
+  }
+}
+BENCHMARK(BM_StartUpToShownWindow)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_PhaseTableBuild(benchmark::State &state) {
   std::size_t bytes = 0;

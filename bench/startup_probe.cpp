@@ -1,0 +1,21 @@
+// The program's start-up, up to the moment its window is on the screen; then it says so on
+// standard output and ends. The start-up benchmark times it from outside.
+#include <QApplication>
+#include <QTest>
+#include <cstdio>
+
+#include "platform/qt_runtime.h"
+#include "platform/system_random.h"
+#include "ui/form1.h"
+
+int main(int argc, char *argv[]) {
+  QApplication app(argc, argv);
+  kurvimo::QtRuntime runtime;
+  kurvimo::SystemRandom random;
+  kurvimo::Form1 form(runtime, random);
+  form.show();
+  if (!QTest::qWaitForWindowExposed(&form)) return 1;
+  std::fputs("shown\n", stdout);
+  std::fflush(stdout);
+  return 0;
+}
