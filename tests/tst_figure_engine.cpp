@@ -34,14 +34,8 @@ class TestFigureEngine : public QObject {
     FigureModel &m = rig.model;
     m.kansuu = static_cast<std::int16_t>(kansuu);
     m.terms.xAmp.fill(77);
-    m.terms.yFreq.fill(77);
     m.xShift = -12;
-    m.xCenterRef = 260;
-    m.drawCount = 5;
-    m.centerSet = 1;
-    rig.ring.histPos = 7;
-    rig.ring.histFull = 1;
-    rig.ring.modoru = -3;
+    m.drawCount = m.centerSet = rig.ring.histPos = rig.ring.histFull = 1;
     // Value k makes entry k come out as k % 9 + 1; the extremes of [0, 1) give 1 and 9.
     for (int k = 0; k < 4 * kansuu; ++k) rig.random.values.push_back((k % 9 + 0.5f) / 9);
     rig.random.values[0] = 0.0f;
@@ -57,10 +51,9 @@ class TestFigureEngine : public QObject {
       QCOMPARE(m.terms.xFreq[i], (4 * i + 2) % 9 + 1);
       QCOMPARE(m.terms.yFreq[i], (4 * i + 3) % 9 + 1);
     }
-    for (int i = kansuu; i < kTableSize; ++i) QCOMPARE(m.terms.xAmp[i] + m.terms.yFreq[i], 154);
-    QCOMPARE(m.drawCount + m.centerSet + rig.ring.histPos + rig.ring.histFull + rig.ring.modoru, 0);
+    for (int i = kansuu; i < kTableSize; ++i) QCOMPARE(m.terms.xAmp[i], 77);
+    QCOMPARE(m.drawCount + m.centerSet + rig.ring.histPos + rig.ring.histFull, 0);
     QCOMPARE(m.xShift, -12);
-    QCOMPARE(m.xCenterRef, 260);
     QCOMPARE(rig.captions.counts, std::vector<std::int32_t>{0});
     QCOMPARE(rig.captions.offsets, std::vector<std::int16_t>{0});
     QVERIFY(rig.canvas.points.empty() && rig.canvas.cls == 0);
