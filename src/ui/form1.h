@@ -29,7 +29,6 @@ class Form1 final : public QMainWindow, private FigureCaptions {
   Form1(RuntimeServices &runtime, RandomSource &random, QWidget *parent = nullptr);
 
   FigureEngine &engine() { return engine_; }
-  const FigureEngine &engine() const { return engine_; }
 
   // The tick of Timer1; public so that a tick can be had without waiting for one.
   void Timer1_Timer();
