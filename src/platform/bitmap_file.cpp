@@ -1,17 +1,12 @@
 #include "platform/bitmap_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
-#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+
+#include "platform/regular_file.h"
 
 namespace kurvimo {
 
@@ -108,40 +103,6 @@ std::int64_t PixelBytes(const Header &h) {
   return rowBytes * h.height;
 }
 
-QString SystemReason(int error) {
-  return qt_error_string(error);
-}
-
-// Reads a whole regular file. Opened without blocking, so a pipe in its place cannot hang us.
-QString ReadRegularFile(const QString &path, QByteArray &bytes) {
-  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return SystemReason(errno);
-  QString error;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    error = SystemReason(errno);
-  } else if (S_ISDIR(st.st_mode)) {
-    error = QStringLiteral("it is a folder, not a file");
-  } else if (!S_ISREG(st.st_mode)) {
-    error = QStringLiteral("it is not a regular file");
-  } else if (st.st_size > kMaxFileBytes) {
-    error = QStringLiteral("it is too large to be a background picture");
-  } else {
-    bytes.resize(static_cast<qsizetype>(st.st_size));
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-      const ssize_t got = ::read(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done));
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) error = SystemReason(errno);
-      if (got <= 0) break;
-      done += got;
-    }
-    bytes.truncate(done);
-  }
-  ::close(fd);
-  return error;
-}
-
 }  // namespace
 
 Picture DecodeBitmap(const QByteArray &bytes) {
@@ -167,31 +128,19 @@ Picture DecodeBitmap(const QByteArray &bytes) {
 
 Picture LoadPicture(const QString &path) {
   QByteArray bytes;
-  if (QString error = ReadRegularFile(path, bytes); !error.isEmpty()) return {{}, error};
+  QString error = ReadRegularFile(path, kMaxFileBytes, bytes);
+  if (!error.isEmpty()) return {{}, error};
   return DecodeBitmap(bytes);
 }
 
 QString SavePicture(const QImage &image, const QString &path) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-  QImageWriter writer(&file, "bmp");
-  if (!writer.write(image)) {
-    file.cancelWriting();
-    return writer.errorString();
-  }
-  // Every byte on disk before the rename replaces the old file.
-  QString reason;
-  if (!file.flush()) {
-    reason = file.errorString();
-  } else if (::fsync(file.handle()) != 0) {
-    reason = SystemReason(errno);
-  }
-  if (!reason.isEmpty()) {
-    file.cancelWriting();
-    return reason;
-  }
-  if (!file.commit()) return file.errorString();
-  return {};
+  // Encoded in memory first, so the file only ever sees a complete picture.
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "bmp");
+  if (!writer.write(image)) return writer.errorString();
+  return ReplaceFile(path, bytes);
 }
 
 }  // namespace kurvimo

@@ -1,0 +1,67 @@
+#include "platform/regular_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QSaveFile>
+#include <cerrno>
+
+namespace kurvimo {
+
+namespace {
+
+QString SystemReason(int error) {
+  return qt_error_string(error);
+}
+
+QString ReadOpenFile(int fd, qint64 maxBytes, QByteArray &bytes) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return SystemReason(errno);
+  if (S_ISDIR(st.st_mode)) return QStringLiteral("it is a folder, not a file");
+  if (!S_ISREG(st.st_mode)) return QStringLiteral("it is not a regular file");
+  if (st.st_size > maxBytes) return QStringLiteral("it is too large (%1 bytes)").arg(st.st_size);
+  bytes.resize(static_cast<qsizetype>(st.st_size));
+  qsizetype done = 0;
+  while (done < bytes.size()) {
+    const ssize_t got = ::read(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return SystemReason(errno);
+    if (got == 0) break;
+    done += got;
+  }
+  bytes.truncate(done);
+  return {};
+}
+
+}  // namespace
+
+QString ReadRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return SystemReason(errno);
+  const QString error = ReadOpenFile(fd, maxBytes, bytes);
+  ::close(fd);
+  return error;
+}
+
+QString ReplaceFile(const QString &path, const QByteArray &bytes) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+  // QSaveFile may commit a short file after a failed write, so every step is checked here.
+  QString reason;
+  if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError) {
+    reason = file.errorString();
+  } else if (::fsync(file.handle()) != 0) {
+    reason = SystemReason(errno);
+  }
+  if (!reason.isEmpty()) {
+    file.cancelWriting();
+    file.commit();  // discards the temporary file
+    return reason;
+  }
+  if (!file.commit()) return file.errorString();
+  return {};
+}
+
+}  // namespace kurvimo
