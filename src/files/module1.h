@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+namespace kurvimo {
+
+// State that the main window and the save-as window share.
+struct Module1 {
+  // Where Save writes: the full path of the last successful Save As. Empty until then.
+  QString currentFileName;
+};
+
+}  // namespace kurvimo

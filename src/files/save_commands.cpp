@@ -1,0 +1,35 @@
+#include "files/save_commands.h"
+
+#include <QFileInfo>
+
+namespace kurvimo {
+
+namespace {
+
+const QString kExtension = QStringLiteral(".bmp");
+const QChar kSeparator = QLatin1Char('/');
+const QString kOverwriteSuffix =
+    QStringLiteral(" ファイルは既に存在します。上書きしますか？");
+
+}  // namespace
+
+QString TargetPath(const QString &folder, const QString &name) {
+  // The root folder already ends in a separator.
+  if (folder.endsWith(kSeparator)) return folder + name + kExtension;
+  return folder + kSeparator + name + kExtension;
+}
+
+qint64 ExistingLength(const QString &path) {
+  const QFileInfo info(path);
+  return info.isFile() ? info.size() : 0;
+}
+
+QString OverwriteQuestion(const QString &path) {
+  return path + kOverwriteSuffix;
+}
+
+QString SaveFailure(const QString &path, const QString &reason) {
+  return QStringLiteral("The picture was not saved.\n\n\"%1\" cannot be written: %2.").arg(path, reason);
+}
+
+}  // namespace kurvimo

@@ -1,0 +1,35 @@
+#include "files/window_placement.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace kurvimo {
+
+namespace {
+
+constexpr double kTwipsPerInch = 1440.0;
+
+// Nearest whole number, halves to the even neighbour.
+std::int64_t Whole(float twips) {
+  return static_cast<std::int64_t>(std::nearbyint(twips));
+}
+
+}  // namespace
+
+TwipPosition PlaceOnScreen(float width, float height) {
+  const std::int64_t w = Whole(width);
+  const std::int64_t h = Whole(height);
+  // Two truncated quotients, not w / 4: 20490 gives 10245 - 5122 = 5123.
+  return {static_cast<float>(w / 2 - w / 4), static_cast<float>(h / 4)};
+}
+
+QPoint PlaceOnScreen(QSize screenPixels, double dotsPerInch) {
+  const double twipsPerPixel = kTwipsPerInch / dotsPerInch;
+  const TwipPosition at =
+      PlaceOnScreen(static_cast<float>(screenPixels.width() * twipsPerPixel),
+                    static_cast<float>(screenPixels.height() * twipsPerPixel));
+  return {static_cast<int>(std::lround(at.Left / twipsPerPixel)),
+          static_cast<int>(std::lround(at.Top / twipsPerPixel))};
+}
+
+}  // namespace kurvimo
