@@ -5,12 +5,24 @@
 
 namespace kurvimo {
 
+namespace {
+
+const QString kTitle = QStringLiteral("Kurvimo");
+
+}  // namespace
+
 QString QtRuntime::AppPath() const {
   return QCoreApplication::applicationDirPath();
 }
 
 void QtRuntime::ShowFailure(QWidget *parent, const QString &text) {
-  QMessageBox::warning(parent, QStringLiteral("Kurvimo"), text);
+  QMessageBox::warning(parent, kTitle, text);
+}
+
+bool QtRuntime::AskYesNo(QWidget *parent, const QString &text) {
+  QMessageBox box(QMessageBox::Warning, kTitle, text, QMessageBox::Yes | QMessageBox::No, parent);
+  box.setDefaultButton(QMessageBox::Yes);
+  return box.exec() == QMessageBox::Yes;
 }
 
 void QtRuntime::End() {

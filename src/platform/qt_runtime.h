@@ -8,6 +8,7 @@ class QtRuntime final : public RuntimeServices {
  public:
   QString AppPath() const override;
   void ShowFailure(QWidget *parent, const QString &text) override;
+  bool AskYesNo(QWidget *parent, const QString &text) override;
   void End() override;
 };
 

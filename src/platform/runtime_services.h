@@ -15,6 +15,8 @@ class RuntimeServices {
   virtual QString AppPath() const = 0;
   // Tells the user that a command failed and why; returns once the user has read it.
   virtual void ShowFailure(QWidget *parent, const QString &text) = 0;
+  // Asks a Yes/No question under a warning sign, with Yes as the default; true for Yes.
+  virtual bool AskYesNo(QWidget *parent, const QString &text) = 0;
   // Ends the program at once: nothing is asked and nothing is saved.
   virtual void End() = 0;
 };

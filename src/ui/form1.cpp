@@ -1,7 +1,6 @@
 #include "ui/form1.h"
 
 #include <QGroupBox>
-#include <QIcon>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -10,23 +9,24 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include "files/save_commands.h"
 #include "platform/canvas_widget.h"
+#include "ui/form2.h"
 #include "ui/scroll_slider.h"
+#include "ui/window_design.h"
 
 namespace kurvimo {
 
 namespace {
 
 const QString kTitle = QStringLiteral("Kurvimo");
-const QString kIconPath = QStringLiteral(":/kurvimo.xpm");
-const QString kFontFamily = QStringLiteral("Arial");
-constexpr int kFontPoints = 9;
 constexpr QSize kClientSize(711, 517);
 constexpr int kTickMs = 500;
 constexpr std::int16_t kModeNew = 0;
 constexpr std::int16_t kModeReserve = 1;
 const QString kCleanBackground = QStringLiteral("cls.bmp");
 const QString kReserveBackground = QStringLiteral("sgz.bmp");
+const QString kBitmapPattern = QStringLiteral("*.bmp");
 const QString kStartCaption = QStringLiteral("Start");
 const QString kStopCaption = QStringLiteral("Stop");
 
@@ -144,9 +144,7 @@ Form1::Form1(RuntimeServices &runtime, RandomSource &random, QWidget *parent)
       random_(random),
       Picture1(new CanvasWidget),
       engine_(*Picture1, random, *this) {
-  setWindowTitle(kTitle);
-  setWindowIcon(QIcon(kIconPath));
-  setFont(QFont(kFontFamily, kFontPoints));
+  DesignWindow(this, kTitle);
   auto *client = new QWidget(this);
   client->setFixedSize(kClientSize);
   setCentralWidget(client);
@@ -251,6 +249,8 @@ void Form1::ConnectHandlers() {
   connect(HScroll_henka, &QScrollBar::valueChanged, this, &Form1::HScroll_henka_Change);
   connect(HScroll_color, &QScrollBar::valueChanged, this, &Form1::HScroll_color_Change);
   connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+  connect(mnuSave, &QAction::triggered, this, &Form1::mnuSave_Click);
+  connect(mnuSaveAs, &QAction::triggered, this, &Form1::mnuSaveAs_Click);
   connect(mnuExit, &QAction::triggered, this, &Form1::mnuExit_Click);
 }
 
@@ -385,6 +385,21 @@ void Form1::HScroll_henka_Change() {
 void Form1::HScroll_color_Change() {
   engine_.model().colorIndex = static_cast<std::int16_t>(HScroll_color->value());
   Lab_color->setText(QLatin1String(kColourNames[engine_.model().colorIndex]));
+}
+
+// A failed write is told, and the program and its drawing go on as they were.
+void Form1::mnuSave_Click() {
+  const QString &path = module1_.currentFileName;
+  if (const QString reason = SavePicture(Picture1->Image(), path); !reason.isEmpty()) {
+    runtime_.ShowFailure(this, SaveFailure(path, reason));
+  }
+}
+
+void Form1::mnuSaveAs_Click() {
+  auto *form2 = new Form2(runtime_, *Picture1, module1_, mnuSave, this);
+  form2->SetFilePattern(kBitmapPattern);
+  PlaceSecondaryWindow(form2);
+  form2->exec();
 }
 
 void Form1::mnuExit_Click() {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/figure_engine.h"
+#include "files/module1.h"
 #include "platform/bitmap_file.h"
 #include "platform/runtime_services.h"
 
@@ -29,6 +30,7 @@ class Form1 final : public QMainWindow, private FigureCaptions {
   Form1(RuntimeServices &runtime, RandomSource &random, QWidget *parent = nullptr);
 
   FigureEngine &engine() { return engine_; }
+  const Module1 &module1() const { return module1_; }
 
   // The tick of Timer1; public so that a tick can be had without waiting for one.
   void Timer1_Timer();
@@ -53,6 +55,8 @@ class Form1 final : public QMainWindow, private FigureCaptions {
   void HScroll_kansuu_Change();
   void HScroll_henka_Change();
   void HScroll_color_Change();
+  void mnuSave_Click();
+  void mnuSaveAs_Click();
   void mnuExit_Click();
 
   void StartRun(std::int16_t mode);
@@ -68,6 +72,7 @@ class Form1 final : public QMainWindow, private FigureCaptions {
   RandomSource &random_;
   CanvasWidget *Picture1;
   FigureEngine engine_;
+  Module1 module1_;
 
   QScrollBar *HScroll_bairitu = nullptr;
   QScrollBar *HScroll_xichi = nullptr;

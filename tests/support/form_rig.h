@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QPointer>
+#include <QTimer>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -21,11 +25,17 @@ class FakeRuntime final : public RuntimeServices {
   }
   QString AppPath() const override { return appPath; }
   void ShowFailure(QWidget *, const QString &text) override { failures << text; }
+  bool AskYesNo(QWidget *, const QString &text) override {
+    questions << text;
+    return answer;
+  }
   void End() override { ++ended; }
 
   QTemporaryDir folder;
   QString appPath;
   QStringList failures;
+  QStringList questions;
+  bool answer = true;
   int ended = 0;
 };
 
@@ -58,6 +68,19 @@ struct FormRig {
   FigureModel &model() { return form.engine().model(); }
   void ticks(int n) {
     for (int i = 0; i < n; ++i) form.Timer1_Timer();
+  }
+  QAction *menu(const char *name) { return get<QAction>(name); }
+  // Chooses a menu entry that opens a modal window, hands that window to `drive`, and closes it
+  // afterwards if `drive` left it open.
+  template <typename Drive>
+  void withModal(const char *entry, Drive drive) {
+    QTimer::singleShot(0, [&] {
+      QPointer<QWidget> window = QApplication::activeModalWidget();
+      QVERIFY(window);
+      drive(window.data());
+      if (window) window->close();
+    });
+    menu(entry)->trigger();
   }
 };
 

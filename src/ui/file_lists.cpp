@@ -1,0 +1,102 @@
+#include "ui/file_lists.h"
+
+#include <QDir>
+#include <QStorageInfo>
+#include <QStyle>
+
+namespace kurvimo {
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kIndentPerLevel = 2;
+const QString kRoot = QStringLiteral("/");
+
+QStringList MountPoints() {
+  QStringList points;
+  for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
+    if (volume.isValid() && volume.isReady() && volume.rootPath() != kRoot) {
+      points << volume.rootPath();
+    }
+  }
+  points.sort();
+  points.removeDuplicates();
+  points.prepend(kRoot);
+  return points;
+}
+
+// Each folder from the root down to `path`, with its name.
+QList<QPair<QString, QString>> Ancestry(const QString &path) {
+  QList<QPair<QString, QString>> chain{{kRoot, kRoot}};
+  QString walked;
+  for (const QString &part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+    walked += QLatin1Char('/') + part;
+    chain.append({walked, part});
+  }
+  return chain;
+}
+
+}  // namespace
+
+DriveList::DriveList(QWidget *parent) : QComboBox(parent) {
+  addItems(MountPoints());
+  setCurrentIndex(qMax(0, findText(QStorageInfo(QDir::currentPath()).rootPath())));
+}
+
+DirList::DirList(QWidget *parent) : QListWidget(parent) {
+  connect(this, &QListWidget::itemActivated, this,
+          [this](QListWidgetItem *item) { SetPath(item->data(kPathRole).toString()); });
+  SetPath(QDir::currentPath());
+}
+
+bool DirList::SetPath(const QString &path) {
+  const QDir dir(path);
+  if (!dir.exists() || !dir.isReadable()) return false;
+  const QString canonical = dir.canonicalPath();
+  const QStringList folders = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot,
+                                            QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
+  clear();
+  const auto chain = Ancestry(canonical);
+  for (int depth = 0; depth < chain.size(); ++depth) {
+    AddItem(chain[depth].first, chain[depth].second, depth, true);
+  }
+  setCurrentRow(count() - 1);
+  for (const QString &name : folders) {
+    AddItem(dir.filePath(name), name, static_cast<int>(chain.size()), false);
+  }
+  const bool moved = canonical != path_;
+  path_ = canonical;
+  if (moved) emit Change();
+  return true;
+}
+
+void DirList::AddItem(const QString &path, const QString &name, int depth, bool open) {
+  const QIcon icon = style()->standardIcon(open ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon);
+  auto *item = new QListWidgetItem(icon, QString(depth * kIndentPerLevel, QLatin1Char(' ')) + name, this);
+  item->setData(kPathRole, path);
+}
+
+FileList::FileList(QWidget *parent) : QListWidget(parent) {}
+
+void FileList::SetPath(const QString &path) {
+  path_ = path;
+  Refresh();
+}
+
+void FileList::SetPattern(const QString &pattern) {
+  pattern_ = pattern;
+  Refresh();
+}
+
+QString FileList::FileName() const {
+  const QListWidgetItem *item = currentItem();
+  return item && item->isSelected() ? item->text() : QString();
+}
+
+void FileList::Refresh() {
+  clear();
+  if (path_.isEmpty()) return;
+  addItems(QDir(path_).entryList({pattern_}, QDir::Files, QDir::Name | QDir::IgnoreCase));
+}
+
+}  // namespace kurvimo

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QComboBox>
+#include <QListWidget>
+
+namespace kurvimo {
+
+// The mounted volumes, each named by its mount point, the root first.
+class DriveList final : public QComboBox {
+  Q_OBJECT
+
+ public:
+  explicit DriveList(QWidget *parent);
+  // The mount point shown; at first the one that holds the current folder.
+  QString Drive() const { return currentText(); }
+};
+
+// A folder, the folders above it and the folders in it. Activating one (double click or Enter)
+// opens it.
+class DirList final : public QListWidget {
+  Q_OBJECT
+
+ public:
+  explicit DirList(QWidget *parent);
+  QString Path() const { return path_; }
+  // Opens `path`; a folder that cannot be listed leaves the list where it was. False then.
+  bool SetPath(const QString &path);
+
+ signals:
+  void Change();
+
+ private:
+  void AddItem(const QString &path, const QString &name, int depth, bool open);
+
+  QString path_;
+};
+
+// The files of one folder whose names match a pattern.
+class FileList final : public QListWidget {
+  Q_OBJECT
+
+ public:
+  explicit FileList(QWidget *parent);
+  void SetPath(const QString &path);
+  void SetPattern(const QString &pattern);
+  // The selected file's name without its folder, or empty.
+  QString FileName() const;
+
+ private:
+  void Refresh();
+
+  QString path_;
+  QString pattern_ = QStringLiteral("*");
+};
+
+}  // namespace kurvimo

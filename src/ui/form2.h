@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDialog>
+
+#include "files/module1.h"
+#include "platform/canvas.h"
+#include "platform/runtime_services.h"
+
+class QAction;
+class QLineEdit;
+class QPushButton;
+
+namespace kurvimo {
+
+class DirList;
+class DriveList;
+class FileList;
+
+// The save-as window: pick a folder and a name, and the canvas is written there as a bitmap.
+// It deletes itself when it closes, so every opening starts afresh.
+class Form2 final : public QDialog {
+  Q_OBJECT
+
+ public:
+  Form2(RuntimeServices &runtime, const Canvas &picture1, Module1 &module1, QAction *mnuSave,
+        QWidget *parent);
+
+  void SetFilePattern(const QString &pattern);
+
+ protected:
+  void keyPressEvent(QKeyEvent *event) override;
+
+ private:
+  void CreateControls();
+  void Drive1_Change();
+  void Dir1_Change();
+  void File1_Click();
+  void Command1_Click();
+
+  RuntimeServices &runtime_;
+  const Canvas &picture1_;
+  Module1 &module1_;
+  QAction *mnuSave_;
+  DriveList *Drive1 = nullptr;
+  DirList *Dir1 = nullptr;
+  FileList *File1 = nullptr;
+  QLineEdit *txtTargetFile = nullptr;
+  QPushButton *Command1 = nullptr;
+};
+
+}  // namespace kurvimo

@@ -1,0 +1,32 @@
+#include "ui/window_design.h"
+
+#include <QGuiApplication>
+#include <QIcon>
+#include <QScreen>
+#include <QWidget>
+
+#include "files/window_placement.h"
+
+namespace kurvimo {
+
+namespace {
+
+const QString kIconPath = QStringLiteral(":/kurvimo.xpm");
+const QString kFontFamily = QStringLiteral("Arial");
+constexpr int kFontPoints = 9;
+
+}  // namespace
+
+void DesignWindow(QWidget *window, const QString &caption) {
+  window->setWindowTitle(caption);
+  window->setWindowIcon(QIcon(kIconPath));
+  window->setFont(QFont(kFontFamily, kFontPoints));
+}
+
+void PlaceSecondaryWindow(QWidget *window) {
+  const QScreen *screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  window->move(PlaceOnScreen(screen->geometry().size(), screen->logicalDotsPerInchX()));
+}
+
+}  // namespace kurvimo

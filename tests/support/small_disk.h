@@ -1,0 +1,32 @@
+#pragma once
+
+#include <sys/mount.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace kurvimo::testing {
+
+// A folder on a tmpfs of a few bytes, where the test may mount one: a disk that really fills up.
+class SmallDisk {
+ public:
+  explicit SmallDisk(qint64 bytes) {
+    const QByteArray options = "size=" + QByteArray::number(bytes);
+    mounted_ = ::mount("tmpfs", QFile::encodeName(folder_.path()).constData(), "tmpfs", 0,
+                       options.constData()) == 0;
+  }
+  ~SmallDisk() {
+    if (mounted_) ::umount2(QFile::encodeName(folder_.path()).constData(), MNT_DETACH);
+  }
+  SmallDisk(const SmallDisk &) = delete;
+  SmallDisk &operator=(const SmallDisk &) = delete;
+
+  bool mounted() const { return mounted_; }
+  QString path() const { return folder_.path(); }
+
+ private:
+  QTemporaryDir folder_;
+  bool mounted_ = false;
+};
+
+}  // namespace kurvimo::testing
