@@ -2,12 +2,16 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QProcess>
 
 namespace kurvimo {
 
 namespace {
 
 const QString kTitle = QStringLiteral("Kurvimo");
+// The help viewer is a program of its own beside this one, so that it stays usable while one of
+// our modal windows is open.
+const QString kHelpViewer = QStringLiteral("kurvimo-help");
 
 }  // namespace
 
@@ -23,6 +27,13 @@ bool QtRuntime::AskYesNo(QWidget *parent, const QString &text) {
   QMessageBox box(QMessageBox::Warning, kTitle, text, QMessageBox::Yes | QMessageBox::No, parent);
   box.setDefaultButton(QMessageBox::Yes);
   return box.exec() == QMessageBox::Yes;
+}
+
+void QtRuntime::ShowHelp(QWidget *parent, const QString &file) {
+  const QString viewer = AppPath() + QLatin1Char('/') + kHelpViewer;
+  if (!QProcess::startDetached(viewer, {file})) {
+    ShowFailure(parent, QStringLiteral("The help cannot be shown: \"%1\" does not start.").arg(viewer));
+  }
 }
 
 void QtRuntime::End() {

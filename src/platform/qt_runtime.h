@@ -9,6 +9,7 @@ class QtRuntime final : public RuntimeServices {
   QString AppPath() const override;
   void ShowFailure(QWidget *parent, const QString &text) override;
   bool AskYesNo(QWidget *parent, const QString &text) override;
+  void ShowHelp(QWidget *parent, const QString &file) override;
   void End() override;
 };
 

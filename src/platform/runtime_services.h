@@ -17,6 +17,8 @@ class RuntimeServices {
   virtual void ShowFailure(QWidget *parent, const QString &text) = 0;
   // Asks a Yes/No question under a warning sign, with Yes as the default; true for Yes.
   virtual bool AskYesNo(QWidget *parent, const QString &text) = 0;
+  // Opens `file` in the help viewer, which runs beside the program and never blocks it.
+  virtual void ShowHelp(QWidget *parent, const QString &file) = 0;
   // Ends the program at once: nothing is asked and nothing is saved.
   virtual void End() = 0;
 };

@@ -12,6 +12,8 @@
 #include "files/save_commands.h"
 #include "platform/canvas_widget.h"
 #include "ui/form2.h"
+#include "ui/frm_about.h"
+#include "ui/help_key.h"
 #include "ui/scroll_slider.h"
 #include "ui/window_design.h"
 
@@ -26,6 +28,7 @@ constexpr std::int16_t kModeNew = 0;
 constexpr std::int16_t kModeReserve = 1;
 const QString kCleanBackground = QStringLiteral("cls.bmp");
 const QString kReserveBackground = QStringLiteral("sgz.bmp");
+const QString kHelpFile = QStringLiteral("krv.hlp");
 const QString kBitmapPattern = QStringLiteral("*.bmp");
 const QString kStartCaption = QStringLiteral("Start");
 const QString kStopCaption = QStringLiteral("Stop");
@@ -252,6 +255,9 @@ void Form1::ConnectHandlers() {
   connect(mnuSave, &QAction::triggered, this, &Form1::mnuSave_Click);
   connect(mnuSaveAs, &QAction::triggered, this, &Form1::mnuSaveAs_Click);
   connect(mnuExit, &QAction::triggered, this, &Form1::mnuExit_Click);
+  connect(mnuMokuji, &QAction::triggered, this, &Form1::mnuMokuji_Click);
+  connect(mnuVersion, &QAction::triggered, this, &Form1::mnuVersion_Click);
+  helpKey_ = new HelpKey(runtime_, this);
 }
 
 void Form1::Form_Load() {
@@ -404,6 +410,18 @@ void Form1::mnuSaveAs_Click() {
 
 void Form1::mnuExit_Click() {
   runtime_.End();
+}
+
+void Form1::mnuMokuji_Click() {
+  const QString file = ProgramFile(kHelpFile);
+  helpKey_->SetHelpFile(file);
+  runtime_.ShowHelp(this, file);
+}
+
+void Form1::mnuVersion_Click() {
+  auto *about = new frmAbout(this);
+  PlaceSecondaryWindow(about);
+  about->exec();
 }
 
 void Form1::ShowCount(std::int32_t drawCount) {

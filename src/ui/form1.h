@@ -20,6 +20,7 @@ class QTimer;
 namespace kurvimo {
 
 class CanvasWidget;
+class HelpKey;
 
 // The main window: the canvas, the six sliders, the run control, the history buttons and the
 // menus, with the whole figure state.
@@ -58,6 +59,8 @@ class Form1 final : public QMainWindow, private FigureCaptions {
   void mnuSave_Click();
   void mnuSaveAs_Click();
   void mnuExit_Click();
+  void mnuMokuji_Click();
+  void mnuVersion_Click();
 
   void StartRun(std::int16_t mode);
   void StopRun();
@@ -73,6 +76,7 @@ class Form1 final : public QMainWindow, private FigureCaptions {
   CanvasWidget *Picture1;
   FigureEngine engine_;
   Module1 module1_;
+  HelpKey *helpKey_ = nullptr;
 
   QScrollBar *HScroll_bairitu = nullptr;
   QScrollBar *HScroll_xichi = nullptr;

@@ -29,6 +29,7 @@ class FakeRuntime final : public RuntimeServices {
     questions << text;
     return answer;
   }
+  void ShowHelp(QWidget *, const QString &file) override { helpShown << file; }
   void End() override { ++ended; }
 
   QTemporaryDir folder;
@@ -36,6 +37,7 @@ class FakeRuntime final : public RuntimeServices {
   QStringList failures;
   QStringList questions;
   bool answer = true;
+  QStringList helpShown;
   int ended = 0;
 };
 

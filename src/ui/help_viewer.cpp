@@ -1,0 +1,38 @@
+#include "ui/help_viewer.h"
+
+#include "platform/regular_file.h"
+#include "ui/window_design.h"
+
+namespace kurvimo {
+
+namespace {
+
+const QString kCaption = QStringLiteral("Kurvimo Help");
+constexpr QSize kSize(640, 560);
+constexpr qint64 kMaxHelpBytes = 4 * 1024 * 1024;
+
+QString Unreadable(const QString &file, const QString &reason) {
+  return QStringLiteral("<h2>The help cannot be shown</h2><p>The help file \"%1\" cannot be read: "
+                        "%2.</p><p>It belongs in the program's folder, beside the program.</p>")
+      .arg(file.toHtmlEscaped(), reason.toHtmlEscaped());
+}
+
+}  // namespace
+
+HelpViewer::HelpViewer() {
+  DesignWindow(this, kCaption);
+  setObjectName(QStringLiteral("HelpViewer"));
+  setAccessibleName(kCaption);
+  resize(kSize);
+  // The help is a page of its own: links outside it are not followed.
+  setOpenExternalLinks(false);
+}
+
+void HelpViewer::Open(const QString &file) {
+  QByteArray bytes;
+  QString reason = ReadRegularFile(file, kMaxHelpBytes, bytes);
+  if (reason.isEmpty() && bytes.trimmed().isEmpty()) reason = QStringLiteral("it is empty");
+  setHtml(reason.isEmpty() ? QString::fromUtf8(bytes) : Unreadable(file, reason));
+}
+
+}  // namespace kurvimo

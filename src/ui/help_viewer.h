@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QTextBrowser>
+
+namespace kurvimo {
+
+// Shows the program's help file, or, when it cannot be read, a message that says so.
+class HelpViewer final : public QTextBrowser {
+  Q_OBJECT
+
+ public:
+  HelpViewer();
+  void Open(const QString &file);
+};
+
+}  // namespace kurvimo
