@@ -74,6 +74,7 @@ void DirList::AddItem(const QString &path, const QString &name, int depth, bool 
   const QIcon icon = style()->standardIcon(open ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon);
   auto *item = new QListWidgetItem(icon, QString(depth * kIndentPerLevel, QLatin1Char(' ')) + name, this);
   item->setData(kPathRole, path);
+  item->setData(Qt::AccessibleTextRole, name);  // the indent is for the eye only
 }
 
 FileList::FileList(QWidget *parent) : QListWidget(parent) {}
