@@ -226,6 +226,16 @@ class TestForm2 : public QObject {
     QVERIFY(!rig.menu("mnuSave")->isEnabled());
   }
 
+  void startsAtHomeWhenTheCurrentFolderIsGone() {
+    FormRig rig;
+    auto gone = std::make_unique<QTemporaryDir>();
+    QDir::setCurrent(gone->path());
+    gone.reset();
+    rig.withModal("mnuSaveAs", [&](QWidget *w) {
+      QCOMPARE(w->findChild<DirList *>(QStringLiteral("Dir1"))->Path(), QDir::homePath());
+    });
+  }
+
   void failedWritesChangeNothing_data() {
     QTest::addColumn<Fault>("fault");
     QTest::newRow("Save As through a regular file") << Fault::SaveAsThroughAFile;

@@ -46,13 +46,14 @@ DriveList::DriveList(QWidget *parent) : QComboBox(parent) {
 DirList::DirList(QWidget *parent) : QListWidget(parent) {
   connect(this, &QListWidget::itemActivated, this,
           [this](QListWidgetItem *item) { SetPath(item->data(kPathRole).toString()); });
-  SetPath(QDir::currentPath());
+  // The current folder may have been removed under us; a save must not land in an unseen place.
+  if (!SetPath(QDir::currentPath()) && !SetPath(QDir::homePath())) SetPath(QDir::rootPath());
 }
 
 bool DirList::SetPath(const QString &path) {
   const QDir dir(path);
-  if (!dir.exists() || !dir.isReadable()) return false;
-  const QString canonical = dir.canonicalPath();
+  const QString canonical = dir.canonicalPath();  // empty for a folder that is gone
+  if (canonical.isEmpty() || !dir.isReadable()) return false;
   const QStringList folders = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot,
                                             QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
   clear();
