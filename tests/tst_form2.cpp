@@ -1,7 +1,7 @@
+#include <QComboBox>
 #include <QDirIterator>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QComboBox>
 #include <QScreen>
 #include <QTest>
 
@@ -189,7 +189,8 @@ class TestForm2 : public QObject {
     rig.ticks(2);
     rig.menu("mnuSave")->trigger();
     QCOMPARE(ReadAll(dir.filePath(QStringLiteral("a.bmp"))), first);
-    QCOMPARE(Pixels(LoadPicture(dir.filePath(QStringLiteral("b.bmp"))).image), Pixels(rig.canvas()));
+    QCOMPARE(Pixels(LoadPicture(dir.filePath(QStringLiteral("b.bmp"))).image),
+             Pixels(rig.canvas()));
     QVERIFY(rig.runtime.failures.isEmpty());
   }
 
@@ -217,7 +218,8 @@ class TestForm2 : public QObject {
       auto *drives = w->findChild<QComboBox *>(QStringLiteral("Drive1"));
       QCOMPARE(drives->itemText(0), "/");
       if (!volume.mounted()) return;
-      for (int i = drives->findText(volume.path()); i > 0; --i) QTest::keyClick(drives, Qt::Key_Down);
+      for (int i = drives->findText(volume.path()); i > 0; --i)
+        QTest::keyClick(drives, Qt::Key_Down);
       QCOMPARE(folders->Path(), volume.path());
       QTest::keyClick(drives, Qt::Key_Home);
       QCOMPARE(folders->Path(), "/");

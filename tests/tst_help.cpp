@@ -31,10 +31,13 @@ class TestHelp : public QObject {
   void viewerShowsTheFileOrSaysWhyNot_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("the help file") << KURVIMO_RESOURCES "/krv.hlp" << "Saving pictures";
-    QTest::newRow("missing") << "/nonexistent/krv.hlp" << "No such file";
+    QTest::newRow("the help file") << KURVIMO_RESOURCES "/krv.hlp"
+                                   << "Saving pictures";
+    QTest::newRow("missing") << "/nonexistent/krv.hlp"
+                             << "No such file";
     QTest::newRow("a folder") << KURVIMO_RESOURCES << "is a folder";
-    QTest::newRow("empty") << "/dev/null" << "not a regular file";
+    QTest::newRow("empty") << "/dev/null"
+                           << "not a regular file";
   }
   void viewerShowsTheFileOrSaysWhyNot() {
     QFETCH(QString, file);

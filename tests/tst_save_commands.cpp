@@ -45,11 +45,21 @@ class TestSaveCommands : public QObject {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("path");
-    QTest::newRow("folder") << "/home/u" << "Star" << "/home/u/Star.bmp";
-    QTest::newRow("root: one separator") << "/" << "Star" << "/Star.bmp";
-    QTest::newRow("typed extension kept") << "/tmp" << "a.bmp" << "/tmp/a.bmp.bmp";
-    QTest::newRow("empty name") << "/tmp" << "" << "/tmp/.bmp";
-    QTest::newRow("spaces kept") << "/tmp" << " a " << "/tmp/ a .bmp";
+    QTest::newRow("folder") << "/home/u"
+                            << "Star"
+                            << "/home/u/Star.bmp";
+    QTest::newRow("root: one separator") << "/"
+                                         << "Star"
+                                         << "/Star.bmp";
+    QTest::newRow("typed extension kept") << "/tmp"
+                                          << "a.bmp"
+                                          << "/tmp/a.bmp.bmp";
+    QTest::newRow("empty name") << "/tmp"
+                                << ""
+                                << "/tmp/.bmp";
+    QTest::newRow("spaces kept") << "/tmp"
+                                 << " a "
+                                 << "/tmp/ a .bmp";
   }
   void buildsTheTargetPath() {
     QFETCH(QString, folder);

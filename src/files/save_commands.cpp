@@ -8,8 +8,7 @@ namespace {
 
 const QString kExtension = QStringLiteral(".bmp");
 const QChar kSeparator = QLatin1Char('/');
-const QString kOverwriteSuffix =
-    QStringLiteral(" ファイルは既に存在します。上書きしますか？");
+const QString kOverwriteSuffix = QStringLiteral(" ファイルは既に存在します。上書きしますか？");
 
 }  // namespace
 
@@ -29,7 +28,8 @@ QString OverwriteQuestion(const QString &path) {
 }
 
 QString SaveFailure(const QString &path, const QString &reason) {
-  return QStringLiteral("The picture was not saved.\n\n\"%1\" cannot be written: %2.").arg(path, reason);
+  return QStringLiteral("The picture was not saved.\n\n\"%1\" cannot be written: %2.")
+      .arg(path, reason);
 }
 
 }  // namespace kurvimo

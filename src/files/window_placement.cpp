@@ -25,9 +25,8 @@ TwipPosition PlaceOnScreen(float width, float height) {
 
 QPoint PlaceOnScreen(QSize screenPixels, double dotsPerInch) {
   const double twipsPerPixel = kTwipsPerInch / dotsPerInch;
-  const TwipPosition at =
-      PlaceOnScreen(static_cast<float>(screenPixels.width() * twipsPerPixel),
-                    static_cast<float>(screenPixels.height() * twipsPerPixel));
+  const TwipPosition at = PlaceOnScreen(static_cast<float>(screenPixels.width() * twipsPerPixel),
+                                        static_cast<float>(screenPixels.height() * twipsPerPixel));
   return {static_cast<int>(std::lround(at.Left / twipsPerPixel)),
           static_cast<int>(std::lround(at.Top / twipsPerPixel))};
 }

@@ -32,7 +32,8 @@ bool QtRuntime::AskYesNo(QWidget *parent, const QString &text) {
 void QtRuntime::ShowHelp(QWidget *parent, const QString &file) {
   const QString viewer = AppPath() + QLatin1Char('/') + kHelpViewer;
   if (!QProcess::startDetached(viewer, {file})) {
-    ShowFailure(parent, QStringLiteral("The help cannot be shown: \"%1\" does not start.").arg(viewer));
+    ShowFailure(parent,
+                QStringLiteral("The help cannot be shown: \"%1\" does not start.").arg(viewer));
   }
 }
 

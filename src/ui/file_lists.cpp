@@ -72,8 +72,10 @@ bool DirList::SetPath(const QString &path) {
 }
 
 void DirList::AddItem(const QString &path, const QString &name, int depth, bool open) {
-  const QIcon icon = style()->standardIcon(open ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon);
-  auto *item = new QListWidgetItem(icon, QString(depth * kIndentPerLevel, QLatin1Char(' ')) + name, this);
+  const QIcon icon =
+      style()->standardIcon(open ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon);
+  auto *item =
+      new QListWidgetItem(icon, QString(depth * kIndentPerLevel, QLatin1Char(' ')) + name, this);
   item->setData(kPathRole, path);
   item->setData(Qt::AccessibleTextRole, name);  // the indent is for the eye only
 }

@@ -58,8 +58,8 @@ void Form2::CreateControls() {
   Dir1 = Place(new DirList(this), "Dir1", "Folders", kDir1At);
   File1 = Place(new FileList(this), "File1", "Files", kFile1At);
   File1->SetPath(Dir1->Path());
-  txtTargetFile = Place(new QLineEdit(kFirstName, this), "txtTargetFile", "File name",
-                        kTxtTargetFileAt);
+  txtTargetFile =
+      Place(new QLineEdit(kFirstName, this), "txtTargetFile", "File name", kTxtTargetFileAt);
   Command1 = Place(new QPushButton(QStringLiteral("Save"), this), "Command1", "Save", kCommand1At);
   // Enter and Esc must not press Save.
   Command1->setAutoDefault(false);

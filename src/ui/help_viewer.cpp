@@ -12,8 +12,9 @@ constexpr QSize kSize(640, 560);
 constexpr qint64 kMaxHelpBytes = 4 * 1024 * 1024;
 
 QString Unreadable(const QString &file, const QString &reason) {
-  return QStringLiteral("<h2>The help cannot be shown</h2><p>The help file \"%1\" cannot be read: "
-                        "%2.</p><p>It belongs in the program's folder, beside the program.</p>")
+  return QStringLiteral(
+             "<h2>The help cannot be shown</h2><p>The help file \"%1\" cannot be read: "
+             "%2.</p><p>It belongs in the program's folder, beside the program.</p>")
       .arg(file.toHtmlEscaped(), reason.toHtmlEscaped());
 }
 

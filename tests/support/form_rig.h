@@ -3,12 +3,12 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QPointer>
-#include <QTimer>
 #include <QFile>
 #include <QLabel>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <random>
 
 #include "platform/canvas_widget.h"
