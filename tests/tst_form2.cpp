@@ -240,17 +240,20 @@ class TestForm2 : public QObject {
 
   void failedWritesChangeNothing_data() {
     QTest::addColumn<Fault>("fault");
-    QTest::newRow("Save As through a regular file") << Fault::SaveAsThroughAFile;
-    QTest::newRow("Save As onto a folder") << Fault::SaveAsOntoAFolder;
-    QTest::newRow("Save As with a name over 255 bytes") << Fault::SaveAsNameTooLong;
-    QTest::newRow("Save As onto a full disk") << Fault::SaveAsFullDisk;
-    QTest::newRow("Save into a removed folder") << Fault::SaveFolderRemoved;
-    QTest::newRow("Save onto a folder") << Fault::SaveOntoAFolder;
-    QTest::newRow("Save through a regular file") << Fault::SaveThroughAFile;
-    QTest::newRow("Save onto a full disk") << Fault::SaveFullDisk;
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("Save As through a regular file")
+        << Fault::SaveAsThroughAFile << "Not a directory";
+    QTest::newRow("Save As onto a folder") << Fault::SaveAsOntoAFolder << "directory";
+    QTest::newRow("Save As with a name over 255 bytes") << Fault::SaveAsNameTooLong << "too long";
+    QTest::newRow("Save As onto a full disk") << Fault::SaveAsFullDisk << "No space left";
+    QTest::newRow("Save into a removed folder") << Fault::SaveFolderRemoved << "No such file";
+    QTest::newRow("Save onto a folder") << Fault::SaveOntoAFolder << "directory";
+    QTest::newRow("Save through a regular file") << Fault::SaveThroughAFile << "Not a directory";
+    QTest::newRow("Save onto a full disk") << Fault::SaveFullDisk << "No space left";
   }
   void failedWritesChangeNothing() {
     QFETCH(Fault, fault);
+    QFETCH(QString, reason);
     const bool fullDisk = fault == Fault::SaveAsFullDisk || fault == Fault::SaveFullDisk;
     const bool viaSave = fault >= Fault::SaveFolderRemoved;
     FormRig rig;
@@ -273,7 +276,9 @@ class TestForm2 : public QObject {
       QVERIFY2(SaveAs(rig, dir, name), "the save-as window closed after a failed write");
     }
     QCOMPARE(rig.runtime.failures.size(), 1);
-    QVERIFY2(rig.runtime.failures[0].contains(target), qPrintable(rig.runtime.failures[0]));
+    const QString message = rig.runtime.failures[0];
+    QVERIFY2(message.contains(target), qPrintable(message));
+    QVERIFY2(message.contains(reason), qPrintable(message));
     QCOMPARE(Listing(dir), files);
     QCOMPARE(rig.canvas(), canvas);
     QCOMPARE(rig.form.module1().currentFileName, current);

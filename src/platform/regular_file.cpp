@@ -35,6 +35,19 @@ QString ReadOpenFile(int fd, qint64 maxBytes, QByteArray &bytes) {
   return {};
 }
 
+QString WriteAll(int fd, const QByteArray &bytes) {
+  qsizetype done = 0;
+  while (done < bytes.size()) {
+    const ssize_t put =
+        ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) return SystemReason(errno);
+    if (put == 0) return SystemReason(ENOSPC);
+    done += put;
+  }
+  return {};
+}
+
 }  // namespace
 
 QString ReadRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes) {
@@ -48,13 +61,10 @@ QString ReadRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes)
 QString ReplaceFile(const QString &path, const QByteArray &bytes) {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-  // QSaveFile may commit a short file after a failed write, so every step is checked here.
-  QString reason;
-  if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError) {
-    reason = file.errorString();
-  } else if (::fsync(file.handle()) != 0) {
-    reason = SystemReason(errno);
-  }
+  // Written straight to the descriptor: QSaveFile can commit a short file after a failed write,
+  // and its error text for a full disk is "Unknown error".
+  QString reason = WriteAll(file.handle(), bytes);
+  if (reason.isEmpty() && ::fsync(file.handle()) != 0) reason = SystemReason(errno);
   if (!reason.isEmpty()) {
     file.cancelWriting();
     file.commit();  // discards the temporary file
