@@ -2,10 +2,8 @@
 #include <QDirIterator>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QScreen>
 #include <QTest>
 
-#include "files/window_placement.h"
 #include "support/form_rig.h"
 #include "support/small_disk.h"
 #include "ui/file_lists.h"
@@ -54,11 +52,6 @@ QMap<QString, QByteArray> Listing(const QString &root) {
 
 QImage Pixels(const QImage &image) {
   return image.convertToFormat(QImage::Format_RGB32);
-}
-
-QPoint ExpectedCorner() {
-  const QScreen *screen = QGuiApplication::primaryScreen();
-  return PlaceOnScreen(screen->geometry().size(), screen->logicalDotsPerInchX());
 }
 
 void PressSave(QWidget *form2) {
@@ -135,7 +128,7 @@ class TestForm2 : public QObject {
     QDir::setCurrent(dir.path());
     rig.withModal("mnuSaveAs", [&](QWidget *w) {
       QCOMPARE(w->windowTitle(), QStringLiteral("Save As..."));
-      QCOMPARE(w->pos(), ExpectedCorner());
+      QCOMPARE(w->pos(), PlacedCorner());
       QCOMPARE(w->findChild<QLineEdit *>(QStringLiteral("txtTargetFile"))->text(), "File1");
       PressSave(w);
     });

@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include "platform/bitmap_file.h"
+
 namespace kurvimo {
 
 namespace {
@@ -27,9 +29,14 @@ QString OverwriteQuestion(const QString &path) {
   return path + kOverwriteSuffix;
 }
 
-QString SaveFailure(const QString &path, const QString &reason) {
-  return QStringLiteral("The picture was not saved.\n\n\"%1\" cannot be written: %2.")
-      .arg(path, reason);
+bool WritePicture(RuntimeServices &runtime, QWidget *parent, const QImage &image,
+                  const QString &path) {
+  const QString reason = SavePicture(image, path);
+  if (reason.isEmpty()) return true;
+  runtime.ShowFailure(parent,
+                      QStringLiteral("The picture was not saved.\n\n\"%1\" cannot be written: %2.")
+                          .arg(path, reason));
+  return false;
 }
 
 }  // namespace kurvimo

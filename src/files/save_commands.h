@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
+
+#include "platform/runtime_services.h"
 
 namespace kurvimo {
 
@@ -13,7 +16,9 @@ qint64 ExistingLength(const QString &path);
 // The question asked before a non-empty file is replaced.
 QString OverwriteQuestion(const QString &path);
 
-// What the user is told when a picture could not be written to `path`.
-QString SaveFailure(const QString &path, const QString &reason);
+// Writes `image` to `path` as a bitmap. A failure is told to the user, with the path and the
+// system's reason, and changes nothing else. True when the picture was written.
+bool WritePicture(RuntimeServices &runtime, QWidget *parent, const QImage &image,
+                  const QString &path);
 
 }  // namespace kurvimo

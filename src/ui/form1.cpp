@@ -395,10 +395,7 @@ void Form1::HScroll_color_Change() {
 
 // A failed write is told, and the program and its drawing go on as they were.
 void Form1::mnuSave_Click() {
-  const QString &path = module1_.currentFileName;
-  if (const QString reason = SavePicture(Picture1->Image(), path); !reason.isEmpty()) {
-    runtime_.ShowFailure(this, SaveFailure(path, reason));
-  }
+  WritePicture(runtime_, this, Picture1->Image(), module1_.currentFileName);
 }
 
 void Form1::mnuSaveAs_Click() {

@@ -6,7 +6,6 @@
 #include <QPushButton>
 
 #include "files/save_commands.h"
-#include "platform/bitmap_file.h"
 #include "ui/file_lists.h"
 #include "ui/window_design.h"
 
@@ -104,10 +103,7 @@ void Form2::Command1_Click() {
     return;
   }
   // A failed write keeps the window open, so another name or folder can be tried.
-  if (const QString reason = SavePicture(picture1_.Image(), path); !reason.isEmpty()) {
-    runtime_.ShowFailure(this, SaveFailure(path, reason));
-    return;
-  }
+  if (!WritePicture(runtime_, this, picture1_.Image(), path)) return;
   module1_.currentFileName = path;
   mnuSave_->setEnabled(true);
   close();

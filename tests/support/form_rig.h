@@ -6,11 +6,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <random>
 
+#include "files/window_placement.h"
 #include "platform/canvas_widget.h"
 #include "platform/runtime_services.h"
 #include "ui/form1.h"
@@ -51,6 +53,12 @@ class SeededRandom final : public RandomSource {
   std::mt19937 engine_{kSeed};
   std::uniform_real_distribution<float> dist_{0.0f, 1.0f};
 };
+
+// Where the secondary windows open on the test's screen.
+inline QPoint PlacedCorner() {
+  const QScreen *screen = QGuiApplication::primaryScreen();
+  return PlaceOnScreen(screen->geometry().size(), screen->logicalDotsPerInchX());
+}
 
 // The real main window in a folder of its own, with handles on its controls.
 struct FormRig {
