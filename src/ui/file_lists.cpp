@@ -99,7 +99,7 @@ QString FileList::FileName() const {
 
 void FileList::Refresh() {
   clear();
-  if (path_.isEmpty()) return;
+  if (path_.isEmpty() || pattern_.isEmpty()) return;
   addItems(QDir(path_).entryList({pattern_}, QDir::Files, QDir::Name | QDir::IgnoreCase));
 }
 

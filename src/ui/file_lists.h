@@ -50,7 +50,7 @@ class FileList final : public QListWidget {
   void Refresh();
 
   QString path_;
-  QString pattern_ = QStringLiteral("*");
+  QString pattern_;  // nothing is listed until the window sets one
 };
 
 }  // namespace kurvimo
