@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <QDir>
 #include <QGroupBox>
 #include <QMenuBar>
@@ -31,41 +29,6 @@ QString Enabled(FormRig &rig) {
   QString states;
   for (const char *name : kButtons) states += rig.get(name)->isEnabled() ? '1' : '0';
   return states;
-}
-
-// Everything a failed Start must leave alone.
-struct Snapshot {
-  QImage canvas;
-  QStringList controls;
-  QByteArray state;
-
-  explicit Snapshot(FormRig &rig) : canvas(rig.canvas()) {
-    for (const char *name : kButtons) {
-      QAbstractButton *b = rig.get(name);
-      controls << QStringLiteral("%1 %2 %3 %4")
-                      .arg(name, b->text())
-                      .arg(b->isEnabled())
-                      .arg(b->isChecked());
-    }
-    for (const char *name : kLabels) controls << rig.text(name);
-    const FigureModel &m = rig.model();
-    const HistoryRing &h = rig.form.engine().history();
-    state.append(reinterpret_cast<const char *>(&m.terms), sizeof m.terms);
-    for (std::int32_t v :
-         {int{m.running}, int{m.reserveMode}, m.drawCount, int{m.xShift}, int{m.xCenterRef},
-          int{m.centerSet}, int{h.histPos}, int{h.histFull}, int{h.modoru}}) {
-      state.append(reinterpret_cast<const char *>(&v), sizeof v);
-    }
-    state.append(reinterpret_cast<const char *>(&h.histXAmp), sizeof h.histXAmp);
-  }
-};
-
-// One run in the given draw mode, ended by Stop.
-void Run(FormRig &rig, const char *mode, int ticks) {
-  rig.click(mode);
-  rig.click("comstart");
-  rig.ticks(ticks);
-  rig.click("comstart");
 }
 
 }  // namespace
@@ -147,7 +110,7 @@ class TestForm1 : public QObject {
 
   void clearThenDisplayRedrawsTheSamePixels() {
     FormRig rig;
-    Run(rig, "Option1", 3);
+    rig.run("Option1", 3);
     const QImage last = rig.canvas();
     rig.click("cmdcls");
     QVERIFY(Blank(rig.canvas()));
@@ -157,9 +120,9 @@ class TestForm1 : public QObject {
 
   void reserveRunsKeepEarlierFigures() {
     FormRig rig;
-    Run(rig, "Option1", 2);
+    rig.run("Option1", 2);
     const QImage first = rig.canvas();
-    Run(rig, "Option2", 2);
+    rig.run("Option2", 2);
     QCOMPARE(
         LoadPicture(rig.runtime.appPath + "/sgz.bmp").image.convertToFormat(QImage::Format_RGB32),
         first);
@@ -179,7 +142,7 @@ class TestForm1 : public QObject {
 
   void slidersChangeLabelsNotTheCanvas() {
     FormRig rig;
-    Run(rig, "Option1", 1);
+    rig.run("Option1", 1);
     const QImage shown = rig.canvas();
     auto *kansuu = rig.get<QScrollBar>("HScroll_kansuu");
     kansuu->setFocus();
@@ -204,7 +167,7 @@ class TestForm1 : public QObject {
 
   void historyStepsThroughARun() {
     FormRig rig;
-    Run(rig, "Option1", 3);
+    rig.run("Option1", 3);
     const HistoryRing &ring = rig.form.engine().history();
     rig.click("comMr");  // nothing newer
     QCOMPARE(rig.text("Labmodoru"), QStringLiteral("0"));
@@ -223,7 +186,7 @@ class TestForm1 : public QObject {
     auto *kansuu = rig.get<QScrollBar>("HScroll_kansuu");
     kansuu->setFocus();
     QTest::keyClick(kansuu, Qt::Key_Home);  // the cheapest figures
-    Run(rig, "Option1", 1000);
+    rig.run("Option1", 1000);
     const HistoryRing &ring = rig.form.engine().history();
     QCOMPARE(ring.histPos, std::int16_t{0});
     QCOMPARE(ring.histFull, std::int16_t{1});
@@ -232,64 +195,6 @@ class TestForm1 : public QObject {
     rig.click("comMr");
     rig.click("comMr");  // past the newest once the ring is full
     QCOMPARE(rig.text("Labmodoru"), QStringLiteral("1"));
-  }
-
-  void failedStartChangesNothing_data() {
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("file");  // cls.bmp faults start New runs, sgz.bmp ones Reserve
-    const char *const rows[][3] = {{"cls.bmp missing", "remove", "cls.bmp"},
-                                   {"cls.bmp empty", "empty", "cls.bmp"},
-                                   {"cls.bmp cut at 55 bytes", "cut55", "cls.bmp"},
-                                   {"cls.bmp cut at half", "half", "cls.bmp"},
-                                   {"cls.bmp not a bitmap", "text", "cls.bmp"},
-                                   {"cls.bmp a folder", "folder", "cls.bmp"},
-                                   {"sgz.bmp a folder", "folder", "sgz.bmp"},
-                                   {"program folder a file", "notdir", "sgz.bmp"},
-                                   {"program folder read-only", "readonly", "sgz.bmp"}};
-    for (const auto &row : rows) QTest::newRow(row[0]) << row[1] << row[2];
-  }
-  void failedStartChangesNothing() {
-    QFETCH(QString, fault);
-    QFETCH(QString, file);
-    FormRig rig;
-    Run(rig, "Option1", 2);
-    Run(rig, "Option2", 1);  // leaves a good sgz.bmp behind
-    rig.click("cmdcls");
-    rig.click(file == "cls.bmp" ? "Option1" : "Option2");
-    QDir dir(rig.runtime.appPath);
-    const QString path = dir.filePath(file);
-    const QByteArray original = [&] {
-      QFile f(path);
-      return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }();
-    if (fault == "readonly" && geteuid() == 0) QSKIP("root writes into read-only folders");
-    if (fault == "remove") dir.remove(file);
-    if (fault == "folder") dir.remove(file), dir.mkdir(file);
-    if (fault == "notdir") rig.runtime.appPath = path;  // a path through a regular file
-    if (fault == "readonly") QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    if (fault == "empty" || fault == "cut55" || fault == "half" || fault == "text") {
-      QFile f(path);
-      QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-      const qsizetype keep = fault == "cut55" ? 55 : fault == "half" ? original.size() / 2 : 0;
-      f.write(fault == "text" ? QByteArray("not a picture\n") : original.left(keep));
-    }
-    const QStringList files = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-    const Snapshot before(rig);
-    rig.click("comstart");
-    const Snapshot after(rig);
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QCOMPARE(rig.runtime.failures.size(), 1);
-    QVERIFY2(rig.runtime.failures[0].contains(rig.runtime.appPath + "/" + file),
-             qPrintable(rig.runtime.failures[0]));
-    QCOMPARE(after.controls, before.controls);
-    QCOMPARE(after.state, before.state);
-    QCOMPARE(after.canvas, before.canvas);
-    QCOMPARE(dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), files);
-    if (fault == "readonly") {
-      QFile kept(path);
-      QVERIFY(kept.open(QIODevice::ReadOnly));
-      QCOMPARE(kept.readAll(), original);
-    }
   }
 
   void exitEndsTheProgram() {

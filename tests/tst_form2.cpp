@@ -1,6 +1,4 @@
 #include <QComboBox>
-#include <QDirIterator>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
 
@@ -14,60 +12,10 @@ using namespace kurvimo::testing;
 namespace {
 
 const QString kOverwrite = QStringLiteral(" ファイルは既に存在します。上書きしますか？");
-// Room for one picture of the canvas but not for its replacement beside it.
-constexpr qint64 kSmallDiskBytes = 1 << 20;
-
-enum class Fault {
-  SaveAsThroughAFile,
-  SaveAsOntoAFolder,
-  SaveAsNameTooLong,
-  SaveAsFullDisk,
-  SaveFolderRemoved,
-  SaveOntoAFolder,
-  SaveThroughAFile,
-  SaveFullDisk,
-};
-
-QByteArray ReadAll(const QString &path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-}
-
-void Write(const QString &path, const QByteArray &bytes) {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
-
-// Every entry under `root`, with the bytes of each file: any change or leftover shows.
-QMap<QString, QByteArray> Listing(const QString &root) {
-  QMap<QString, QByteArray> entries;
-  QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                  QDirIterator::Subdirectories);
-  while (it.hasNext()) {
-    const QString path = it.next();
-    entries[path] = it.fileInfo().isDir() ? QByteArray("<folder>") : ReadAll(path);
-  }
-  return entries;
-}
+constexpr qint64 kVolumeBytes = 1 << 20;
 
 QImage Pixels(const QImage &image) {
   return image.convertToFormat(QImage::Format_RGB32);
-}
-
-void PressSave(QWidget *form2) {
-  QTest::mouseClick(form2->findChild<QWidget *>(QStringLiteral("Command1")), Qt::LeftButton);
-}
-
-// A Save As in `folder` under `name`; says whether the window was still open afterwards.
-bool SaveAs(FormRig &rig, const QString &folder, const QString &name) {
-  QDir::setCurrent(folder);
-  bool open = false;
-  rig.withModal("mnuSaveAs", [&](QWidget *w) {
-    w->findChild<QLineEdit *>(QStringLiteral("txtTargetFile"))->setText(name);
-    PressSave(w);
-    open = w->isVisible();
-  });
-  return open;
 }
 
 void ClickItem(QListWidget *list, const QString &text, bool twice) {
@@ -79,41 +27,7 @@ void ClickItem(QListWidget *list, const QString &text, bool twice) {
   if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
-// Sets up the case in `dir`; answers the name to type for a Save As case.
-QString Prepare(FormRig &rig, Fault fault, const QString &dir) {
-  const QString sub = dir + QStringLiteral("/sub");
-  switch (fault) {
-    case Fault::SaveAsThroughAFile:
-      Write(dir + QStringLiteral("/plain"), "old");
-      return QStringLiteral("plain/x");
-    case Fault::SaveAsOntoAFolder:
-      QDir(dir).mkdir(QStringLiteral("x.bmp"));
-      return QStringLiteral("x");
-    case Fault::SaveAsNameTooLong:
-      return QString(256, QLatin1Char('n'));
-    case Fault::SaveAsFullDisk:
-    case Fault::SaveFullDisk:
-      SaveAs(rig, dir, QStringLiteral("x"));
-      return QStringLiteral("x");
-    case Fault::SaveOntoAFolder:
-      SaveAs(rig, dir, QStringLiteral("x"));
-      QFile::remove(dir + QStringLiteral("/x.bmp"));
-      QDir(dir).mkdir(QStringLiteral("x.bmp"));
-      return {};
-    case Fault::SaveFolderRemoved:
-    case Fault::SaveThroughAFile:
-      QDir(dir).mkdir(QStringLiteral("sub"));
-      SaveAs(rig, sub, QStringLiteral("x"));
-      QDir(sub).removeRecursively();
-      if (fault == Fault::SaveThroughAFile) Write(sub, "old");
-      return {};
-  }
-  return {};
-}
-
 }  // namespace
-
-Q_DECLARE_METATYPE(Fault)
 
 class TestForm2 : public QObject {
   Q_OBJECT
@@ -154,7 +68,7 @@ class TestForm2 : public QObject {
     FormRig rig;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Star.bmp"));
-    Write(path, old);
+    WriteFile(path, old);
     rig.runtime.answer = answer;
     QDir::setCurrent(dir.path());
     bool open = true;
@@ -176,8 +90,8 @@ class TestForm2 : public QObject {
     QTemporaryDir dir;
     rig.click("comstart");
     rig.ticks(1);
-    SaveAs(rig, dir.path(), QStringLiteral("a"));
-    SaveAs(rig, dir.path(), QStringLiteral("b"));
+    rig.saveAs(dir.path(), QStringLiteral("a"));
+    rig.saveAs(dir.path(), QStringLiteral("b"));
     const QByteArray first = ReadAll(dir.filePath(QStringLiteral("a.bmp")));
     rig.ticks(2);
     rig.menu("mnuSave")->trigger();
@@ -190,10 +104,10 @@ class TestForm2 : public QObject {
   void listsFollowTheChosenFolderAndOnlySaveWrites() {
     FormRig rig;
     QTemporaryDir dir;
-    SmallDisk volume(kSmallDiskBytes);  // a second volume for the drive list, where allowed
+    SmallDisk volume(kVolumeBytes);  // a second volume for the drive list, where allowed
     QDir(dir.path()).mkdir(QStringLiteral("sub"));
     for (const char *name : {"top.bmp", "sub/in.bmp", "sub/notes.txt"}) {
-      Write(dir.filePath(QLatin1String(name)), "x");
+      WriteFile(dir.filePath(QLatin1String(name)), "x");
     }
     QDir::setCurrent(dir.path());
     rig.withModal("mnuSaveAs", [&](QWidget *w) {
@@ -229,54 +143,6 @@ class TestForm2 : public QObject {
     rig.withModal("mnuSaveAs", [&](QWidget *w) {
       QCOMPARE(w->findChild<DirList *>(QStringLiteral("Dir1"))->Path(), QDir::homePath());
     });
-  }
-
-  void failedWritesChangeNothing_data() {
-    QTest::addColumn<Fault>("fault");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("Save As through a regular file")
-        << Fault::SaveAsThroughAFile << "Not a directory";
-    QTest::newRow("Save As onto a folder") << Fault::SaveAsOntoAFolder << "directory";
-    QTest::newRow("Save As with a name over 255 bytes") << Fault::SaveAsNameTooLong << "too long";
-    QTest::newRow("Save As onto a full disk") << Fault::SaveAsFullDisk << "No space left";
-    QTest::newRow("Save into a removed folder") << Fault::SaveFolderRemoved << "No such file";
-    QTest::newRow("Save onto a folder") << Fault::SaveOntoAFolder << "directory";
-    QTest::newRow("Save through a regular file") << Fault::SaveThroughAFile << "Not a directory";
-    QTest::newRow("Save onto a full disk") << Fault::SaveFullDisk << "No space left";
-  }
-  void failedWritesChangeNothing() {
-    QFETCH(Fault, fault);
-    QFETCH(QString, reason);
-    const bool fullDisk = fault == Fault::SaveAsFullDisk || fault == Fault::SaveFullDisk;
-    const bool viaSave = fault >= Fault::SaveFolderRemoved;
-    FormRig rig;
-    QTemporaryDir scratch;
-    SmallDisk disk(kSmallDiskBytes);
-    if (fullDisk && !disk.mounted()) QSKIP("no tmpfs can be mounted here");
-    const QString dir = fullDisk ? disk.path() : scratch.path();
-    rig.click("comstart");
-    rig.ticks(2);
-    const QString name = Prepare(rig, fault, dir);
-    const auto files = Listing(dir);
-    const QImage canvas = rig.canvas();
-    const QString current = rig.form.module1().currentFileName;
-    const bool saveEnabled = rig.menu("mnuSave")->isEnabled();
-    const QString target = viaSave ? current : dir + QLatin1Char('/') + name + ".bmp";
-
-    if (viaSave) {
-      rig.menu("mnuSave")->trigger();
-    } else {
-      QVERIFY2(SaveAs(rig, dir, name), "the save-as window closed after a failed write");
-    }
-    QCOMPARE(rig.runtime.failures.size(), 1);
-    const QString message = rig.runtime.failures[0];
-    QVERIFY2(message.contains(target), qPrintable(message));
-    QVERIFY2(message.contains(reason), qPrintable(message));
-    QCOMPARE(Listing(dir), files);
-    QCOMPARE(rig.canvas(), canvas);
-    QCOMPARE(rig.form.module1().currentFileName, current);
-    QCOMPARE(rig.menu("mnuSave")->isEnabled(), saveEnabled);
-    QCOMPARE(rig.runtime.ended, 0);
   }
 };
 

@@ -7,13 +7,14 @@
 
 namespace kurvimo::testing {
 
-// A folder on a tmpfs of a few bytes, where the test may mount one: a disk that really fills up.
+// A folder on a tmpfs of a few bytes, where the test may mount one: a disk that really fills up,
+// or one that nobody, root included, can write to.
 class SmallDisk {
  public:
-  explicit SmallDisk(qint64 bytes) {
+  explicit SmallDisk(qint64 bytes, bool readOnly = false) {
     const QByteArray options = "size=" + QByteArray::number(bytes);
-    mounted_ = ::mount("tmpfs", QFile::encodeName(folder_.path()).constData(), "tmpfs", 0,
-                       options.constData()) == 0;
+    mounted_ = ::mount("tmpfs", QFile::encodeName(folder_.path()).constData(), "tmpfs",
+                       readOnly ? MS_RDONLY : 0, options.constData()) == 0;
   }
   ~SmallDisk() {
     if (mounted_) ::umount2(QFile::encodeName(folder_.path()).constData(), MNT_DETACH);
