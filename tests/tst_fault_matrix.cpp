@@ -20,224 +20,176 @@ constexpr int kWidthField = 18;
 constexpr int kHeightField = 22;
 constexpr quint32 kAbsurdSide = 100000;
 
-enum class Fault {
-  CleanMissing,
-  CleanEmpty,
-  CleanCut55,
-  CleanCutHalf,
-  CleanAbsurdSize,
-  CleanFolder,
-  CleanFifo,
-  ReserveFolder,
-  ReserveThroughAFile,
-  ReserveReadOnlyDisk,
-  ReserveFullDisk,
-  ReserveFolderRemoved,
-  SaveAsThroughAFile,
-  SaveAsOntoAFolder,
-  SaveAsNameTooLong,
-  SaveAsFullDisk,
-  SaveThroughAFile,
-  SaveOntoAFolder,
-  SaveFullDisk,
-  SaveFolderRemoved,
-};
+enum class Act { StartNew, StartReserve, SaveAs, Save };
+enum class Room { Plenty, FullDisk, ReadOnlyDisk };
 
-bool IsStart(Fault f) {
-  return f <= Fault::ReserveFolderRemoved;
-}
-bool IsSave(Fault f) {
-  return f >= Fault::SaveThroughAFile;
-}
-bool OnSmallDisk(Fault f) {
-  return f == Fault::ReserveReadOnlyDisk || f == Fault::ReserveFullDisk ||
-         f == Fault::SaveAsFullDisk || f == Fault::SaveFullDisk;
-}
-
-// Where a case happens: the program folder, a folder to save into, and what the user does.
+// Where a case happens: the program folder, a folder to save into, a small disk, the name typed.
 struct Scene {
   FormRig &rig;
   QString saveDir;
-  QString target;  // the file the message must name
-  QString name;    // typed into the save-as window
+  QString disk;
+  QString name = QStringLiteral("x");
+
+  QString file(const char *name) const { return rig.runtime.appPath + '/' + QLatin1String(name); }
+  void moveProgramTo(const QString &folder) { rig.runtime.appPath = folder; }
+  QString saved() const { return saveDir + QStringLiteral("/x.bmp"); }
+  QString sub() const { return saveDir + QStringLiteral("/sub"); }
+  void saveAsInSub() {
+    QDir(saveDir).mkdir(QStringLiteral("sub"));
+    rig.saveAs(sub(), name);
+    QDir(sub()).removeRecursively();
+  }
 };
 
-// Brings about a start-up fault in the program folder.
-void PrepareStart(Scene &s, Fault fault, SmallDisk &disk) {
-  const bool reserve = fault >= Fault::ReserveFolder;
-  s.rig.click(reserve ? "Option2" : "Option1");
-  const QString folder = s.rig.runtime.appPath;
-  const QString clean = folder + QStringLiteral("/cls.bmp");
-  const QByteArray shipped = ReadAll(clean);
-  s.target = folder + (reserve ? QStringLiteral("/sgz.bmp") : QStringLiteral("/cls.bmp"));
-  switch (fault) {
-    case Fault::CleanMissing:
-      QFile::remove(clean);
-      break;
-    case Fault::CleanEmpty:
-      WriteFile(clean, {});
-      break;
-    case Fault::CleanCut55:
-      WriteFile(clean, shipped.left(55));
-      break;
-    case Fault::CleanCutHalf:
-      WriteFile(clean, shipped.left(shipped.size() / 2));
-      break;
-    case Fault::CleanAbsurdSize: {
-      QByteArray bytes = shipped;
-      qToLittleEndian(kAbsurdSide, bytes.data() + kWidthField);
-      qToLittleEndian(kAbsurdSide, bytes.data() + kHeightField);
-      WriteFile(clean, bytes);
-      break;
-    }
-    case Fault::CleanFolder:
-      QFile::remove(clean);
-      QDir(folder).mkdir(QStringLiteral("cls.bmp"));
-      break;
-    case Fault::CleanFifo:
-      QFile::remove(clean);
-      QVERIFY(::mkfifo(QFile::encodeName(clean).constData(), 0600) == 0);
-      break;
-    case Fault::ReserveFolder:
-      QFile::remove(s.target);
-      QDir(folder).mkdir(QStringLiteral("sgz.bmp"));
-      break;
-    case Fault::ReserveThroughAFile:
-      s.rig.runtime.appPath = clean;
-      s.target = clean + QStringLiteral("/sgz.bmp");
-      break;
-    case Fault::ReserveFullDisk:
-      QFile::copy(s.target, disk.path() + QStringLiteral("/sgz.bmp"));
-      [[fallthrough]];
-    case Fault::ReserveReadOnlyDisk:
-      s.rig.runtime.appPath = disk.path();
-      s.target = disk.path() + QStringLiteral("/sgz.bmp");
-      break;
-    case Fault::ReserveFolderRemoved:
-      s.rig.runtime.appPath = folder + QStringLiteral("/gone");
-      s.target = s.rig.runtime.appPath + QStringLiteral("/sgz.bmp");
-      break;
-    default:
-      break;
-  }
+QByteArray Shipped() {
+  return ReadAll(QStringLiteral(KURVIMO_RESOURCES "/cls.bmp"));
 }
 
-// Brings about a fault of Save As or Save in the folder to save into.
-void PrepareSave(Scene &s, Fault fault) {
-  const QString &dir = s.saveDir;
-  const QString sub = dir + QStringLiteral("/sub");
-  s.name = QStringLiteral("x");
-  switch (fault) {
-    case Fault::SaveAsThroughAFile:
-      WriteFile(dir + QStringLiteral("/plain"), "old");
-      s.name = QStringLiteral("plain/x");
-      break;
-    case Fault::SaveAsOntoAFolder:
-      QDir(dir).mkdir(QStringLiteral("x.bmp"));
-      break;
-    case Fault::SaveAsNameTooLong:
-      s.name = QString(256, QLatin1Char('n'));
-      break;
-    case Fault::SaveAsFullDisk:
-    case Fault::SaveFullDisk:
-      s.rig.saveAs(dir, s.name);
-      break;
-    case Fault::SaveOntoAFolder:
-      s.rig.saveAs(dir, s.name);
-      QFile::remove(dir + QStringLiteral("/x.bmp"));
-      QDir(dir).mkdir(QStringLiteral("x.bmp"));
-      break;
-    case Fault::SaveThroughAFile:
-    case Fault::SaveFolderRemoved:
-      QDir(dir).mkdir(QStringLiteral("sub"));
-      s.rig.saveAs(sub, s.name);
-      QDir(sub).removeRecursively();
-      if (fault == Fault::SaveThroughAFile) WriteFile(sub, "old");
-      break;
-    default:
-      break;
+QByteArray OfAbsurdSize() {
+  QByteArray bytes = Shipped();
+  qToLittleEndian(kAbsurdSide, bytes.data() + kWidthField);
+  qToLittleEndian(kAbsurdSide, bytes.data() + kHeightField);
+  return bytes;
+}
+
+void ReplaceByFolder(const QString &path) {
+  QFile::remove(path);
+  QDir().mkdir(path);
+}
+
+void ReplaceByFifo(const QString &path) {
+  QFile::remove(path);
+  QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+}
+
+struct Case {
+  const char *name;
+  const char *reason;  // what the message must say besides the file
+  Act act;
+  Room room;
+  void (*prepare)(Scene &);
+};
+
+const Case kCases[] = {
+    {"cls.bmp missing", "No such file", Act::StartNew, Room::Plenty,
+     [](Scene &s) { QFile::remove(s.file("cls.bmp")); }},
+    {"cls.bmp empty", "empty", Act::StartNew, Room::Plenty,
+     [](Scene &s) { WriteFile(s.file("cls.bmp"), {}); }},
+    {"cls.bmp cut at 55 bytes", "cut short", Act::StartNew, Room::Plenty,
+     [](Scene &s) { WriteFile(s.file("cls.bmp"), Shipped().left(55)); }},
+    {"cls.bmp cut at half", "cut short", Act::StartNew, Room::Plenty,
+     [](Scene &s) { WriteFile(s.file("cls.bmp"), Shipped().left(Shipped().size() / 2)); }},
+    {"cls.bmp of absurd size", "too large", Act::StartNew, Room::Plenty,
+     [](Scene &s) { WriteFile(s.file("cls.bmp"), OfAbsurdSize()); }},
+    {"cls.bmp a folder", "folder", Act::StartNew, Room::Plenty,
+     [](Scene &s) { ReplaceByFolder(s.file("cls.bmp")); }},
+    {"cls.bmp a FIFO", "not a regular file", Act::StartNew, Room::Plenty,
+     [](Scene &s) { ReplaceByFifo(s.file("cls.bmp")); }},
+    {"sgz.bmp a folder", "directory", Act::StartReserve, Room::Plenty,
+     [](Scene &s) { ReplaceByFolder(s.file("sgz.bmp")); }},
+    {"sgz.bmp through a regular file", "Not a directory", Act::StartReserve, Room::Plenty,
+     [](Scene &s) { s.moveProgramTo(s.file("cls.bmp")); }},
+    {"sgz.bmp on a read-only disk", "Read-only file system", Act::StartReserve, Room::ReadOnlyDisk,
+     [](Scene &s) { s.moveProgramTo(s.disk); }},
+    {"sgz.bmp on a full disk", "No space left", Act::StartReserve, Room::FullDisk,
+     [](Scene &s) {
+       QFile::copy(s.file("sgz.bmp"), s.disk + QStringLiteral("/sgz.bmp"));
+       s.moveProgramTo(s.disk);
+     }},
+    {"sgz.bmp in a folder that is gone", "No such file", Act::StartReserve, Room::Plenty,
+     [](Scene &s) { s.moveProgramTo(s.file("gone")); }},
+    {"Save As through a regular file", "Not a directory", Act::SaveAs, Room::Plenty,
+     [](Scene &s) {
+       WriteFile(s.saveDir + QStringLiteral("/plain"), "old");
+       s.name = QStringLiteral("plain/x");
+     }},
+    {"Save As onto a folder", "directory", Act::SaveAs, Room::Plenty,
+     [](Scene &s) { QDir().mkdir(s.saved()); }},
+    {"Save As with a name over 255 bytes", "too long", Act::SaveAs, Room::Plenty,
+     [](Scene &s) { s.name = QString(256, QLatin1Char('n')); }},
+    {"Save As onto a full disk", "No space left", Act::SaveAs, Room::FullDisk,
+     [](Scene &s) { s.rig.saveAs(s.saveDir, s.name); }},
+    {"Save through a regular file", "Not a directory", Act::Save, Room::Plenty,
+     [](Scene &s) {
+       s.saveAsInSub();
+       WriteFile(s.sub(), "old");
+     }},
+    {"Save onto a folder", "directory", Act::Save, Room::Plenty,
+     [](Scene &s) {
+       s.rig.saveAs(s.saveDir, s.name);
+       ReplaceByFolder(s.saved());
+     }},
+    {"Save onto a full disk", "No space left", Act::Save, Room::FullDisk,
+     [](Scene &s) { s.rig.saveAs(s.saveDir, s.name); }},
+    {"Save into a folder removed after Save As", "No such file", Act::Save, Room::Plenty,
+     [](Scene &s) { s.saveAsInSub(); }},
+};
+
+// The file the message must name, once the case is prepared.
+QString Target(const Scene &s, Act act) {
+  switch (act) {
+    case Act::StartNew:
+      return s.file("cls.bmp");
+    case Act::StartReserve:
+      return s.file("sgz.bmp");
+    case Act::SaveAs:
+      return s.saveDir + '/' + s.name + QStringLiteral(".bmp");
+    case Act::Save:
+      return s.rig.form.module1().currentFileName;
   }
-  s.target = IsSave(fault) ? s.rig.form.module1().currentFileName
-                           : dir + QLatin1Char('/') + s.name + QStringLiteral(".bmp");
+  return {};
 }
 
 // Everything on disk that a failure must leave alone.
-QMap<QString, QByteArray> Disk(const Scene &s, const SmallDisk &disk) {
+QMap<QString, QByteArray> Files(const Scene &s) {
   QMap<QString, QByteArray> all = Listing(s.rig.runtime.folder.path());
   all.insert(Listing(s.saveDir));
-  all.insert(Listing(disk.path()));
+  all.insert(Listing(s.disk));
   return all;
 }
 
 }  // namespace
-
-Q_DECLARE_METATYPE(Fault)
 
 class TestFaultMatrix : public QObject {
   Q_OBJECT
 
  private slots:
   void failureChangesNothingAndTheProgramGoesOn_data() {
-    QTest::addColumn<Fault>("fault");
-    QTest::addColumn<QString>("reason");
-    const std::pair<const char *, const char *> texts[] = {
-        {"cls.bmp missing", "No such file"},
-        {"cls.bmp empty", "empty"},
-        {"cls.bmp cut at 55 bytes", "cut short"},
-        {"cls.bmp cut at half", "cut short"},
-        {"cls.bmp of absurd size", "too large"},
-        {"cls.bmp a folder", "folder"},
-        {"cls.bmp a FIFO", "not a regular file"},
-        {"sgz.bmp a folder", "directory"},
-        {"sgz.bmp through a regular file", "Not a directory"},
-        {"sgz.bmp on a read-only disk", "Read-only file system"},
-        {"sgz.bmp on a full disk", "No space left"},
-        {"sgz.bmp in a folder that is gone", "No such file"},
-        {"Save As through a regular file", "Not a directory"},
-        {"Save As onto a folder", "directory"},
-        {"Save As with a name over 255 bytes", "too long"},
-        {"Save As onto a full disk", "No space left"},
-        {"Save through a regular file", "Not a directory"},
-        {"Save onto a folder", "directory"},
-        {"Save onto a full disk", "No space left"},
-        {"Save into a folder removed after Save As", "No such file"},
-    };
-    int row = 0;
-    for (const auto &[name, reason] : texts) {
-      QTest::newRow(name) << static_cast<Fault>(row++) << QString::fromUtf8(reason);
-    }
+    QTest::addColumn<int>("index");
+    for (int i = 0; i < int(std::size(kCases)); ++i) QTest::newRow(kCases[i].name) << i;
   }
   void failureChangesNothingAndTheProgramGoesOn() {
-    QFETCH(Fault, fault);
-    QFETCH(QString, reason);
+    QFETCH(int, index);
+    const Case &c = kCases[index];
     FormRig rig;
     QTemporaryDir scratch;
-    SmallDisk disk(kSmallDiskBytes, fault == Fault::ReserveReadOnlyDisk);
-    if (OnSmallDisk(fault) && !disk.mounted()) QSKIP("no tmpfs can be mounted here");
-    Scene scene{rig, OnSmallDisk(fault) && !IsStart(fault) ? disk.path() : scratch.path(), {}, {}};
+    SmallDisk disk(kSmallDiskBytes, c.room == Room::ReadOnlyDisk);
+    if (c.room != Room::Plenty && !disk.mounted()) QSKIP("no tmpfs can be mounted here");
+    const bool saveOnDisk = c.room == Room::FullDisk && c.act >= Act::SaveAs;
+    Scene scene{rig, saveOnDisk ? disk.path() : scratch.path(), disk.path()};
     rig.run("Option1", 2);
     rig.run("Option2", 1);  // leaves a good sgz.bmp behind
-    IsStart(fault) ? PrepareStart(scene, fault, disk) : PrepareSave(scene, fault);
+    if (c.act <= Act::StartReserve) rig.click(c.act == Act::StartNew ? "Option1" : "Option2");
+    c.prepare(scene);
+    const QString target = Target(scene, c.act);
     const Snapshot before(rig);
-    const auto files = Disk(scene, disk);
+    const auto files = Files(scene);
 
     bool windowOpen = true;
-    if (IsStart(fault))
-      rig.click("comstart");
-    else if (IsSave(fault))
-      rig.menu("mnuSave")->trigger();
-    else
-      windowOpen = rig.saveAs(scene.saveDir, scene.name);
+    if (c.act == Act::SaveAs) windowOpen = rig.saveAs(scene.saveDir, scene.name);
+    if (c.act == Act::Save) rig.menu("mnuSave")->trigger();
+    if (c.act <= Act::StartReserve) rig.click("comstart");
 
     QCOMPARE(rig.runtime.failures.size(), 1);
     const QString message = rig.runtime.failures[0];
-    QVERIFY2(message.contains(scene.target) && message.contains(reason), qPrintable(message));
+    QVERIFY2(message.contains(target) && message.contains(QString::fromUtf8(c.reason)),
+             qPrintable(message));
     QVERIFY2(windowOpen, "the save-as window closed after a failed write");
     const Snapshot after(rig);
     QCOMPARE(after.controls, before.controls);
     QCOMPARE(after.state, before.state);
     QCOMPARE(after.canvas, before.canvas);
-    QCOMPARE(Disk(scene, disk), files);
+    QCOMPARE(Files(scene), files);
     QCOMPARE(rig.runtime.ended, 0);
 
     // With a sound program folder and a writable place to save, everything works again.
