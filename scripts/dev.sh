@@ -25,6 +25,8 @@ fuzz() {
 
 run_tests() {  # run_tests DIR
   ctest --test-dir "$1" --output-on-failure -j "$jobs"
+  # The soak run's memory figures, for the record.
+  grep -hE 'peak resident size|heap in use' "$1/Testing/Temporary/LastTest.log" || true
 }
 
 scripts/install-deps.sh
