@@ -36,11 +36,7 @@ Declared Declare(const std::uint8_t *data) {
   return {width, height, offset + (width * bits + 31) / 32 * 4 * height};
 }
 
-const QString &ScratchFile() {
-  static const QString path =
-      QDir::tempPath() + QStringLiteral("/kurvimo-fuzz-%1.bmp").arg(::getpid());
-  return path;
-}
+QString scratchFile;  // where each input is written, to be read back as Start reads a file
 
 void Write(const QString &path, const std::uint8_t *data, std::size_t size) {
   QFile file(path);
@@ -53,9 +49,15 @@ void Write(const QString &path, const std::uint8_t *data, std::size_t size) {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+  scratchFile = QDir::tempPath() + QStringLiteral("/kurvimo-fuzz-%1.bmp").arg(::getpid());
+  std::atexit([] { QFile::remove(scratchFile); });
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-  Write(ScratchFile(), data, size);
-  const kurvimo::Picture picture = kurvimo::LoadPicture(ScratchFile());
+  Write(scratchFile, data, size);
+  const kurvimo::Picture picture = kurvimo::LoadPicture(scratchFile);
   if (!picture.ok()) return 0;
   const Declared declared = Declare(data);
   if (picture.image.isNull() || picture.image.width() != declared.width ||
