@@ -1,6 +1,9 @@
 #pragma once
 
 #include <sys/mount.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -28,6 +31,24 @@ class SmallDisk {
  private:
   QTemporaryDir folder_;
   bool mounted_ = false;
+};
+
+// Where no disk can be mounted: a limit on the size of the files this process writes, so that a
+// write fails part way as on a full disk, with "File too large" for a reason.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, SIG_IGN);  // else the write kills the process instead of failing
+    const rlimit limited{bytes, old_.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &old_); }
+  FileSizeLimit(const FileSizeLimit &) = delete;
+  FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+ private:
+  rlimit old_{};
 };
 
 }  // namespace kurvimo::testing
