@@ -11,7 +11,7 @@ namespace kurvimo {
 
 namespace {
 
-const QString kIconPath = QStringLiteral(":/kurvimo.xpm");
+const QString kIconPath = QStringLiteral(":/kurvimo.png");
 const QString kFontFamily = QStringLiteral("Arial");
 constexpr int kFontPoints = 9;
 
