@@ -7,7 +7,7 @@ packages=(
   cmake g++ make pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-qpa-plugins libgl-dev
   libbenchmark-dev
-  xvfb xauth xdotool dbus-x11 at-spi2-core python3-pyatspi
+  xvfb xauth xdotool dbus-x11 at-spi2-core python3-pyatspi desktop-file-utils
   fonts-liberation fonts-ipafont-gothic
 )
 
