@@ -115,32 +115,21 @@ def wait_for(what, probe, deadline=DEFAULT_DEADLINE, alive=None):
 
 
 def read_bmp(path):
-    """(width, height, rows of (r, g, b)) of an uncompressed Windows bitmap, top row first."""
+    """(width, height, rows of (r, g, b)), top row first, of an uncompressed true-colour bitmap,
+    the kind the program writes."""
     with open(path, "rb") as f:
         data = f.read()
     if data[:2] != b"BM":
         raise StepFailed(f"{path}: not a Windows bitmap (starts {data[:2]!r})")
     offset = struct.unpack_from("<I", data, 10)[0]
     width, height, _, bpp, compression = struct.unpack_from("<iiHHI", data, 18)
-    header_size = struct.unpack_from("<I", data, 14)[0]
-    if compression not in (0, 3) or bpp not in (1, 4, 8, 24, 32):
-        raise StepFailed(f"{path}: {bpp} bits a pixel, compression {compression} is not read here")
-    colours = struct.unpack_from("<I", data, 46)[0] or (1 << bpp if bpp <= 8 else 0)
-    palette_at = 14 + header_size + (12 if compression == 3 and header_size == 40 else 0)
-    palette = [tuple(data[palette_at + 4 * i + 2 - c] for c in range(3)) for i in range(colours)]
-    stride = (width * bpp + 31) // 32 * 4
+    if compression != 0 or bpp not in (24, 32):
+        raise StepFailed(f"{path}: {bpp} bits a pixel, compression {compression}: not expected")
+    step, stride = bpp // 8, (width * bpp + 31) // 32 * 4
     rows = []
     for y in range(abs(height)):
         row = data[offset + y * stride:offset + (y + 1) * stride]
-        if bpp >= 24:
-            step = bpp // 8
-            pixels = [(row[x * step + 2], row[x * step + 1], row[x * step]) for x in range(width)]
-        else:
-            per_byte = 8 // bpp
-            mask = (1 << bpp) - 1
-            pixels = [palette[(row[x // per_byte] >> (8 - bpp * (x % per_byte + 1))) & mask]
-                      for x in range(width)]
-        rows.append(pixels)
+        rows.append([(row[x * step + 2], row[x * step + 1], row[x * step]) for x in range(width)])
     if height > 0:
         rows.reverse()
     return width, abs(height), rows
@@ -162,8 +151,9 @@ class Session:
             ["dbus-daemon", "--session", "--nofork", "--print-address={fd}"], "dbus-daemon")
         runtime_dir = os.path.join(workdir, "runtime")
         os.makedirs(runtime_dir, mode=0o700)
-        self.env.update(XDG_RUNTIME_DIR=runtime_dir, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
-                        QT_FONT_DPI="96", QT_SCALE_FACTOR="1", LC_ALL="C.UTF-8")
+        self.env.update(XDG_RUNTIME_DIR=runtime_dir, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                        QT_QPA_PLATFORM="xcb", QT_FONT_DPI="96", QT_SCALE_FACTOR="1",
+                        LC_ALL="C.UTF-8")
         self.spawn([ATSPI_BUS_LAUNCHER, "--launch-immediately"], "at-spi-bus-launcher")
         self._wait_for_name("org.a11y.Bus")
         # pyatspi finds its buses through the environment when it is first imported.
@@ -171,9 +161,9 @@ class Session:
         import pyatspi
         self.atspi = pyatspi
 
-    def spawn(self, argv, name, cwd=None, env=None):
-        log = open(os.path.join(self.workdir, name.replace("/", "_") + ".log"), "ab")
-        return subprocess.Popen(argv, cwd=cwd, env=env or self.env, stdin=subprocess.DEVNULL,
+    def spawn(self, argv, name, cwd=None):
+        log = open(os.path.join(self.workdir, name + ".log"), "ab")
+        return subprocess.Popen(argv, cwd=cwd, env=self.env, stdin=subprocess.DEVNULL,
                                 stdout=log, stderr=log, preexec_fn=_die_with_parent)
 
     def _reporting(self, argv, name):
@@ -224,16 +214,12 @@ class App:
         self.session = session
         self.name = name
         self.proc = session.spawn(argv, name, cwd=cwd)
-        self.acc = wait_for(f"{name} on the accessibility bus", self._registered,
-                            alive=self.check_alive)
+        self.acc = self.wait(f"{name} on the accessibility bus", self._registered)
 
     def _registered(self):
         for app in self.session.applications():
-            try:
-                if app.get_process_id() == self.proc.pid and app.childCount > 0:
-                    return True, app
-            except Exception:  # an application that went away while we asked
-                continue
+            if app.get_process_id() == self.proc.pid and app.childCount > 0:
+                return True, app
         return False, None
 
     def check_alive(self):
@@ -264,9 +250,9 @@ class App:
 
     def window(self, title, deadline=DEFAULT_DEADLINE):
         def shown():
-            titles = [w.name for w in self.windows()]
-            match = [w for w in self.windows() if w.name == title]
-            return bool(match), match[-1] if match else titles
+            showing = self.windows()
+            match = [w for w in showing if w.name == title]
+            return bool(match), match[-1] if match else [w.name for w in showing]
         return self.wait(f"window '{title}' (open windows)", shown, deadline)
 
     def window_gone(self, title, deadline=DEFAULT_DEADLINE):

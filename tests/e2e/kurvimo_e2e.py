@@ -12,7 +12,7 @@ import tempfile
 import time
 import traceback
 
-from desktop import App, Session, StepFailed, read_bmp, wait_for
+from desktop import App, Session, StepFailed, read_bmp
 
 TITLE = "Kurvimo"
 SAVE_AS = r"Save As\.\.\."
