@@ -64,9 +64,8 @@ def _children_of(pid):
     return kids
 
 
-def descendants(pid=None):
-    pid = os.getpid() if pid is None else pid
-    found, todo = [], [pid]
+def descendants():
+    found, todo = [], [os.getpid()]
     while todo:
         for kid in _children_of(todo.pop()):
             found.append(kid)
