@@ -2,6 +2,7 @@
 
 #include <QTest>
 #include <deque>
+#include <random>
 #include <vector>
 
 #include "engine/figure_engine.h"
@@ -9,43 +10,38 @@
 
 namespace kurvimo::testing {
 
-// Remembers what was drawn and when it was cleared; draws nothing.
-class RecordingCanvas final : public Canvas {
- public:
+// Keeps the points drawn since the last Cls, and counts the Cls calls.
+struct RecordingCanvas final : Canvas {
   struct Point {
     float x, y;
     QRgb colour;
   };
-
-  void Cls() override {
-    ++cls;
-    pointsAtLastCls = points.size();
-  }
+  void Cls() override { ++cls, points.clear(); }
   void PSet(float x, float y, QRgb colour) override { points.push_back({x, y, colour}); }
   QImage Image() const override { return {}; }
   void SetPicture(const QImage &) override {}
 
   int cls = 0;
-  size_t pointsAtLastCls = 0;
   std::vector<Point> points;
 };
 
-// Returns the values it was given, in order; running dry fails the test.
-class ScriptedRandom final : public RandomSource {
- public:
+// Hands out the scripted values first, then those of a fixed sequence; counts all it handed out.
+struct ScriptedRandom final : RandomSource {
   void Randomize() override {}
   float Rnd() override {
-    if (values.empty()) return QTest::qFail("random source ran dry", __FILE__, __LINE__), 0.0f;
+    ++drawn;
+    if (values.empty()) return std::uniform_real_distribution<float>()(sequence);
     const float r = values.front();
     values.pop_front();
     return r;
   }
 
   std::deque<float> values;
+  int drawn = 0;
+  std::mt19937 sequence{1234};
 };
 
-class RecordingCaptions final : public FigureCaptions {
- public:
+struct RecordingCaptions final : FigureCaptions {
   void ShowCount(std::int32_t drawCount) override { counts.push_back(drawCount); }
   void ShowModoru(std::int16_t modoru) override { offsets.push_back(modoru); }
 
