@@ -49,15 +49,17 @@ class NoSink final : public PlotSink {
   }
 };
 
-// A seeded engine with the start-up magnification and origin.
+// A started engine with the start-up magnification and origin.
 struct Rig {
-  explicit Rig(Canvas &canvas, int terms) : engine(canvas, random, captions) {
-    FigureModel &model = engine.model();
-    model.kansuu = static_cast<std::int16_t>(terms);
-    model.bairitu = 5;
-    model.xichi = 250;
-    model.yichi = 50;
-    engine.SeedFigure();
+  Rig(Canvas &canvas, int terms, int henka = 0)
+      : engine(canvas, random, captions,
+               {.terms = {},
+                .kansuu = std::int16_t(terms),
+                .bairitu = 5,
+                .xichi = 250,
+                .yichi = 50,
+                .henka = std::int16_t(henka)}) {
+    engine.Start();
   }
 
   FixedRandom random;
@@ -68,8 +70,9 @@ struct Rig {
 void BM_DrawFigure(benchmark::State &state, RenderPath path) {
   ImageCanvas canvas;
   Rig rig(canvas, static_cast<int>(state.range(0)));
+  FigureModel model = rig.engine.model();
   for (auto _ : state) {
-    DrawFigure(rig.engine.model(), canvas, path);
+    DrawFigure(model, canvas, path);
     benchmark::ClobberMemory();
   }
 }
@@ -99,7 +102,8 @@ void BM_RenderFigureNoCanvas(benchmark::State &state) {
   ImageCanvas canvas;
   Rig rig(canvas, static_cast<int>(state.range(0)));
   NoSink sink;
-  for (auto _ : state) RenderFigure(rig.engine.model(), sink);
+  FigureModel model = rig.engine.model();
+  for (auto _ : state) RenderFigure(model, sink);
 }
 BENCHMARK(BM_RenderFigureNoCanvas)->Arg(0)->Arg(kMostTerms)->Unit(benchmark::kMicrosecond);
 
@@ -114,7 +118,8 @@ void BM_PSetOfOneFigure(benchmark::State &state) {
     }
     std::vector<std::pair<std::vector<float>, std::vector<float>>> runs;
   } figure;
-  RenderFigure(rig.engine.model(), figure);
+  FigureModel model = rig.engine.model();
+  RenderFigure(model, figure);
   Canvas &target = canvas;
   for (auto _ : state) {
     for (const auto &[x, y] : figure.runs) target.PSetRun(x, y, 0);
@@ -125,8 +130,7 @@ BENCHMARK(BM_PSetOfOneFigure)->Unit(benchmark::kMicrosecond);
 
 void BM_EvolveFigure(benchmark::State &state) {
   ImageCanvas canvas;
-  Rig rig(canvas, kMostTerms);
-  rig.engine.model().henka = kFastestChange;
+  Rig rig(canvas, kMostTerms, kFastestChange);
   for (auto _ : state) rig.engine.EvolveFigure();
 }
 BENCHMARK(BM_EvolveFigure)->Unit(benchmark::kMicrosecond);
@@ -135,8 +139,7 @@ BENCHMARK(BM_EvolveFigure)->Unit(benchmark::kMicrosecond);
 void BM_TickWithRepaint(benchmark::State &state) {
   CanvasWidget widget;
   QImage screen(widget.size(), QImage::Format_RGB32);
-  Rig rig(widget, kMostTerms);
-  rig.engine.model().henka = kFastestChange;
+  Rig rig(widget, kMostTerms, kFastestChange);
   for (auto _ : state) {
     rig.engine.EvolveFigure();
     QCoreApplication::processEvents();

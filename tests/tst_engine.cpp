@@ -58,42 +58,49 @@ class TestEngine : public QObject {
   }
   void startSeedsTheLiveTermsAndResetsTheRun() {
     QFETCH(int, kansuu);
-    EngineRig rig;
-    FigureModel &m = rig.model;
-    m.kansuu = static_cast<std::int16_t>(kansuu);
-    m.terms.xAmp.fill(77);
-    m.xShift = -12;
-    m.drawCount = m.centerSet = rig.ring.histPos = rig.ring.histFull = 1;
-    rig.ring.modoru = -3;
+    FigureModel start{.terms = {}, .kansuu = std::int16_t(kansuu)};
+    start.terms.xAmp.fill(77);
+    EngineRig rig(start);
+    for (int tick = 0; tick < 3; ++tick) rig.engine.EvolveFigure();
+    QVERIFY(rig.engine.StepBack(1));
+    const FigureModel before = rig.model;
+    const std::size_t shown = rig.canvas.points.size();
     // Draw k makes entry k come out as k % 9 + 1; the extremes of [0, 1) give 1 and 9.
     for (int k = 0; k < 4 * kansuu; ++k) rig.random.values.push_back((k % 9 + 0.5f) / 9);
     rig.random.values[0] = 0.0f;
     rig.random.values[8] = 0.99999994f;
-    rig.engine.SeedFigure();
+    rig.random.drawn = 0;
+    rig.engine.Start();
     QCOMPARE(rig.random.drawn, 4 * kansuu);
-    const TermTable *tables[] = {&m.terms.xAmp, &m.terms.yAmp, &m.terms.xFreq, &m.terms.yFreq};
+    const TermTables &t = rig.model.terms;
+    const TermTable *tables[] = {&t.xAmp, &t.yAmp, &t.xFreq, &t.yFreq};
     for (int k = 0; k < 4 * kansuu; ++k) QCOMPARE((*tables[k % 4])[k / 4], k % 9 + 1);
-    QCOMPARE(m.terms.xAmp[kansuu], 77);
-    QCOMPARE(QList<int>({m.drawCount, m.centerSet, rig.ring.histPos, rig.ring.histFull,
-                         rig.ring.modoru, m.xShift}),
-             QList({0, 0, 0, 0, 0, -12}));
-    QCOMPARE(rig.captions.counts, std::vector<std::int32_t>{0});
-    QCOMPARE(rig.captions.offsets, std::vector<std::int16_t>{0});
-    QVERIFY(rig.canvas.points.empty() && rig.canvas.cls == 0);
+    QCOMPARE(t.xAmp[kansuu], 77);
+    QCOMPARE(QList<int>({rig.model.drawCount, rig.model.centerSet, rig.ring.histPos,
+                         rig.ring.histFull, rig.ring.modoru, rig.model.running}),
+             QList({0, 0, 0, 0, 0, 1}));
+    QCOMPARE(rig.model.xShift, before.xShift);
+    QCOMPARE(rig.captions.counts.back() + rig.captions.offsets.back(), 0);
+    QCOMPARE(rig.canvas.points.size(), shown);  // Start draws nothing
   }
 
-  void nudgesOneEntryOfEachTablePerIteration() {
-    EngineRig rig;
-    TermTables &t = rig.model.terms;
-    rig.model.kansuu = 4;
-    t.xAmp = t.yAmp = t.xFreq = t.yFreq = {5, 5, 5, 5};
+  void aTickNudgesClearsDrawsRecordsAndCounts() {
+    FigureModel start{.terms = {}, .kansuu = 4, .drawCount = 41};
+    start.terms.xAmp = start.terms.yAmp = start.terms.xFreq = start.terms.yFreq = {5, 5, 5, 5};
+    EngineRig rig(start);
     rig.random.values = {kUp, kDown, kDown, kUp, 0.0f, 0.25f, 0.5f, 0.999999f};
     rig.engine.EvolveFigure();
+    const TermTables &t = rig.model.terms;
     QCOMPARE(rig.random.drawn, 8);
     QCOMPARE(t.xAmp, (TermTable{6, 5, 5, 5}));
     QCOMPARE(t.yAmp, (TermTable{5, 4, 5, 5}));
     QCOMPARE(t.xFreq, (TermTable{5, 5, 4, 5}));
     QCOMPARE(t.yFreq, (TermTable{5, 5, 5, 6}));
+    QCOMPARE(rig.canvas.cls, 1);
+    QCOMPARE(rig.canvas.points.size(), size_t(kStepsPerPass));  // drawn after the Cls
+    QCOMPARE(rig.ring.histPos, 1);
+    for (int i = 0; i < 4; ++i) QCOMPARE(rig.ring.histYAmp[i][0], t.yAmp[i]);
+    QCOMPARE(rig.captions.counts, std::vector<std::int32_t>{42});
   }
 
   void clampsOnceAfterAllNudges_data() {
@@ -102,34 +109,22 @@ class TestEngine : public QObject {
   }
   void clampsOnceAfterAllNudges() {
     QFETCH(Clamping, c);
-    EngineRig rig;
-    TermTables &t = rig.model.terms;
-    rig.model.kansuu = 5;  // entry 4 was never seeded
-    rig.model.henka = static_cast<std::int16_t>(c.signs.size() - 1);
-    t.xAmp[0] = t.yAmp[0] = static_cast<std::int16_t>(c.amp);
-    t.xFreq[0] = t.yFreq[0] = static_cast<std::int16_t>(c.freq);
+    // Entry 4 was never seeded.
+    FigureModel start{.terms = {}, .kansuu = 5, .henka = std::int16_t(c.signs.size() - 1)};
+    start.terms.xAmp[0] = start.terms.yAmp[0] = static_cast<std::int16_t>(c.amp);
+    start.terms.xFreq[0] = start.terms.yFreq[0] = static_cast<std::int16_t>(c.freq);
+    EngineRig rig(start);
     for (int sign : c.signs) {
       for (int k = 0; k < 8; ++k)
         rig.random.values.push_back(k >= 4 ? 0.0f : sign > 0 ? kUp : kDown);
     }
     rig.engine.EvolveFigure();
+    const TermTables &t = rig.model.terms;
     QCOMPARE(rig.random.drawn, 8 * c.signs.size());
-    const QList<int> after = {t.xAmp[0], t.yAmp[0], t.xFreq[0], t.yFreq[0]};
-    QCOMPARE(after, QList({c.ampAfter, c.ampAfter, c.freqAfter, c.freqAfter}));
+    QCOMPARE(QList<int>({t.xAmp[0], t.yAmp[0], t.xFreq[0], t.yFreq[0]}),
+             QList({c.ampAfter, c.ampAfter, c.freqAfter, c.freqAfter}));
     QCOMPARE(QList<int>({t.xAmp[4], t.yAmp[4], t.xFreq[4], t.yFreq[4]}), QList({0, 0, 1, 1}));
     QCOMPARE(t.yFreq[5], 0);  // not live: untouched
-  }
-
-  void tickClearsDrawsRecordsAndCounts() {
-    EngineRig rig;
-    rig.model.kansuu = 4;
-    rig.model.drawCount = 41;
-    rig.engine.EvolveFigure();
-    QCOMPARE(rig.canvas.cls, 1);
-    QCOMPARE(rig.canvas.points.size(), size_t(kStepsPerPass));  // drawn after the Cls
-    QCOMPARE(rig.ring.histPos, 1);
-    for (int i = 0; i < 4; ++i) QCOMPARE(rig.ring.histXFreq[i][0], rig.model.terms.xFreq[i]);
-    QCOMPARE(rig.captions.counts, std::vector<std::int32_t>{42});
   }
 
   void ringStepsOnlyWhereAFigureIs_data() {
@@ -149,9 +144,9 @@ class TestEngine : public QObject {
 
   // Dormant entries keep their values; a wider term count takes what the slot holds.
   void aStepRestoresTheLiveTermsAndRedraws() {
-    EngineRig rig;
-    rig.model.kansuu = 3;
-    rig.model.terms.yFreq[3] = 7;
+    FigureModel start{.terms = {}, .kansuu = 3};
+    start.terms.yFreq[3] = 7;
+    EngineRig rig(start);
     std::vector<TermTables> drawn;
     for (int k = 0; k < 3; ++k) rig.engine.EvolveFigure(), drawn.push_back(rig.model.terms);
     QVERIFY(rig.engine.StepBack(1));
@@ -159,7 +154,7 @@ class TestEngine : public QObject {
     QCOMPARE(rig.canvas.cls, 4);
     QCOMPARE(rig.canvas.points.size(), size_t(kStepsPerPass));
     QCOMPARE(rig.captions.offsets.back(), -1);
-    rig.model.kansuu = 4;
+    rig.engine.SetKansuu(4);
     QVERIFY(rig.engine.StepForward(1));
     QCOMPARE(rig.model.terms.xAmp, drawn[2].xAmp);
     QCOMPARE(rig.model.terms.yFreq[3], 0);

@@ -32,8 +32,19 @@ void Clamp(std::int16_t &value, std::int16_t lowest) {
 
 }  // namespace
 
-FigureEngine::FigureEngine(Canvas &canvas, RandomSource &random, FigureCaptions &captions)
-    : canvas_(canvas), random_(random), captions_(captions) {}
+FigureEngine::FigureEngine(Canvas &canvas, RandomSource &random, FigureCaptions &captions,
+                           const FigureModel &start)
+    : canvas_(canvas), random_(random), captions_(captions), model_(start) {}
+
+void FigureEngine::ForgetCentring() {
+  model_.xShift = 0;
+  model_.xCenterRef = 0;
+}
+
+void FigureEngine::Start() {
+  SeedFigure();
+  model_.running = 1;
+}
 
 void FigureEngine::SeedFigure() {
   TermTables &t = model_.terms;

@@ -17,18 +17,31 @@ class FigureCaptions {
   virtual void ShowModoru(std::int16_t modoru) = 0;
 };
 
-// The figure state of the main window and everything that changes it, free of widgets.
+// The figure state of the main window and everything that changes it, free of widgets. The window
+// tells it what the user did through the calls below; nothing else writes its model.
 class FigureEngine {
  public:
-  FigureEngine(Canvas &canvas, RandomSource &random, FigureCaptions &captions);
+  FigureEngine(Canvas &canvas, RandomSource &random, FigureCaptions &captions,
+               const FigureModel &start = {});
 
-  FigureModel &model() { return model_; }
   const FigureModel &model() const { return model_; }
-  HistoryRing &history() { return history_; }
   const HistoryRing &history() const { return history_; }
 
-  // Start's share of the figure: fresh live terms, an empty ring and a new count.
-  void SeedFigure();
+  // The six sliders; a value takes effect when the next figure is evolved or drawn.
+  void SetBairitu(std::int16_t value) { model_.bairitu = value; }
+  void SetXichi(std::int16_t value) { model_.xichi = value; }
+  void SetYichi(std::int16_t value) { model_.yichi = value; }
+  void SetKansuu(std::int16_t value) { model_.kansuu = value; }
+  void SetHenka(std::int16_t value) { model_.henka = value; }
+  void SetColorIndex(std::int16_t value) { model_.colorIndex = value; }
+  // The draw mode, as read at Start and Stop.
+  void SetReserveMode(std::int16_t mode) { model_.reserveMode = mode; }
+  // No reference centre, as when the window loads.
+  void ForgetCentring();
+
+  // Fresh live terms, an empty ring and a new count; from then on ticks evolve the figure.
+  void Start();
+  void Stop() { model_.running = 0; }
   // One timer tick's change: nudge, clamp, draw, record, count.
   void EvolveFigure();
   void DrawFigure();
@@ -37,6 +50,7 @@ class FigureEngine {
   bool StepForward(std::int16_t n);
 
  private:
+  void SeedFigure();
   void NudgeTerms();
   void ClampTerms();
   void ShowRecorded();

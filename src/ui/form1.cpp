@@ -132,10 +132,10 @@ QLabel *MakeValueLabel(QWidget *client, const LabelDesign &d, Qt::Alignment alig
   return label;
 }
 
-// Mirrors a numeric slider into its label and its member.
-void Mirror(const QScrollBar *slider, QLabel *label, std::int16_t &member) {
+// Shows a numeric slider's value in its label and hands it on as a 16-bit value.
+std::int16_t Mirror(const QScrollBar *slider, QLabel *label) {
   label->setText(QString::number(slider->value()));
-  member = static_cast<std::int16_t>(slider->value());
+  return static_cast<std::int16_t>(slider->value());
 }
 
 }  // namespace
@@ -265,25 +265,23 @@ void Form1::Form_Load() {
   for (QPushButton *button : {comMl, comMr, cmdcls, cmdsaihyouji}) button->setEnabled(false);
   Option2->setEnabled(false);
   random_.Randomize();
-  FigureModel &m = engine_.model();
-  m.reserveMode = kModeNew;
-  m.running = 0;
+  engine_.SetReserveMode(kModeNew);
+  engine_.Stop();
   comstart->setText(kStartCaption);
-  Mirror(HScroll_bairitu, Lab_bairitu, m.bairitu);
-  Mirror(HScroll_xichi, Lab_xichi, m.xichi);
-  Mirror(HScroll_yichi, Lab_yichi, m.yichi);
-  Mirror(HScroll_kansuu, Lab_kansuu, m.kansuu);
-  Mirror(HScroll_henka, Lab_henka, m.henka);
-  m.xShift = 0;
-  m.xCenterRef = 0;
-  m.colorIndex = 0;
+  engine_.SetBairitu(Mirror(HScroll_bairitu, Lab_bairitu));
+  engine_.SetXichi(Mirror(HScroll_xichi, Lab_xichi));
+  engine_.SetYichi(Mirror(HScroll_yichi, Lab_yichi));
+  engine_.SetKansuu(Mirror(HScroll_kansuu, Lab_kansuu));
+  engine_.SetHenka(Mirror(HScroll_henka, Lab_henka));
+  engine_.ForgetCentring();
+  engine_.SetColorIndex(0);
   Lab_color->setText(QLatin1String(kColourNames[0]));
 }
 
 void Form1::comstart_Click() {
   const std::int16_t mode = Option1->isChecked() ? kModeNew : kModeReserve;
   if (engine_.model().running != 0) {
-    engine_.model().reserveMode = mode;
+    engine_.SetReserveMode(mode);
     StopRun();
   } else {
     StartRun(mode);
@@ -291,7 +289,7 @@ void Form1::comstart_Click() {
 }
 
 void Form1::StopRun() {
-  engine_.model().running = 0;
+  engine_.Stop();
   comstart->setText(kStartCaption);
   for (QWidget *w : std::initializer_list<QWidget *>{Option2, comMl, comMr, cmdcls}) {
     w->setEnabled(true);
@@ -306,14 +304,12 @@ void Form1::StartRun(std::int16_t mode) {
     runtime_.ShowFailure(this, tr("The figure was not started.\n\n%1").arg(background.error));
     return;
   }
-  FigureModel &m = engine_.model();
-  m.reserveMode = mode;
+  engine_.SetReserveMode(mode);
   cmdsaihyouji->setEnabled(false);
   cmdcls->setEnabled(false);
   if (mode == kModeNew) Picture1->Cls();
   Picture1->SetPicture(background.image);
-  engine_.SeedFigure();
-  m.running = 1;
+  engine_.Start();
   comstart->setText(kStopCaption);
 }
 
@@ -369,27 +365,27 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::HScroll_bairitu_Change() {
-  Mirror(HScroll_bairitu, Lab_bairitu, engine_.model().bairitu);
+  engine_.SetBairitu(Mirror(HScroll_bairitu, Lab_bairitu));
 }
 
 void Form1::HScroll_xichi_Change() {
-  Mirror(HScroll_xichi, Lab_xichi, engine_.model().xichi);
+  engine_.SetXichi(Mirror(HScroll_xichi, Lab_xichi));
 }
 
 void Form1::HScroll_yichi_Change() {
-  Mirror(HScroll_yichi, Lab_yichi, engine_.model().yichi);
+  engine_.SetYichi(Mirror(HScroll_yichi, Lab_yichi));
 }
 
 void Form1::HScroll_kansuu_Change() {
-  Mirror(HScroll_kansuu, Lab_kansuu, engine_.model().kansuu);
+  engine_.SetKansuu(Mirror(HScroll_kansuu, Lab_kansuu));
 }
 
 void Form1::HScroll_henka_Change() {
-  Mirror(HScroll_henka, Lab_henka, engine_.model().henka);
+  engine_.SetHenka(Mirror(HScroll_henka, Lab_henka));
 }
 
 void Form1::HScroll_color_Change() {
-  engine_.model().colorIndex = static_cast<std::int16_t>(HScroll_color->value());
+  engine_.SetColorIndex(static_cast<std::int16_t>(HScroll_color->value()));
   Lab_color->setText(QLatin1String(kColourNames[engine_.model().colorIndex]));
 }
 

@@ -30,7 +30,7 @@ class Form1 final : public QMainWindow, private FigureCaptions {
  public:
   Form1(RuntimeServices &runtime, RandomSource &random, QWidget *parent = nullptr);
 
-  FigureEngine &engine() { return engine_; }
+  const FigureEngine &engine() const { return engine_; }
   const Module1 &module1() const { return module1_; }
 
   // The tick of Timer1; public so that a tick can be had without waiting for one.

@@ -49,14 +49,16 @@ struct RecordingCaptions final : FigureCaptions {
   std::vector<std::int16_t> offsets;
 };
 
-// An engine wired to the doubles above.
+// An engine wired to the doubles above, from the model `start`.
 struct EngineRig {
+  explicit EngineRig(const FigureModel &start = {}) : engine(canvas, random, captions, start) {}
+
   RecordingCanvas canvas;
   ScriptedRandom random;
   RecordingCaptions captions;
-  FigureEngine engine{canvas, random, captions};
-  FigureModel &model = engine.model();
-  HistoryRing &ring = engine.history();
+  FigureEngine engine;
+  const FigureModel &model = engine.model();
+  const HistoryRing &ring = engine.history();
 };
 
 }  // namespace kurvimo::testing
