@@ -14,7 +14,7 @@
 #include "engine/figure_engine.h"
 #include "engine/phase_table.h"
 #include "engine/renderer.h"
-#include "platform/canvas_widget.h"
+#include "ui/canvas_widget.h"
 #include "platform/image_canvas.h"
 
 namespace {

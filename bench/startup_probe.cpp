@@ -4,7 +4,7 @@
 #include <QTest>
 #include <cstdio>
 
-#include "platform/qt_runtime.h"
+#include "ui/qt_runtime.h"
 #include "platform/system_random.h"
 #include "ui/form1.h"
 

@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include "files/window_placement.h"
-#include "platform/qt_runtime.h"
+#include "ui/qt_runtime.h"
 #include "support/form_rig.h"
 #include "ui/file_lists.h"
 #include "ui/help_viewer.h"

@@ -1,28 +1,10 @@
 #pragma once
 
-#include <algorithm>
-#include <array>
 #include <cstdint>
 
+#include "history/term_tables.h"
+
 namespace kurvimo {
-
-// Room in each term table; only the first `kansuu` (at most 16) entries are ever live.
-constexpr int kTableSize = 31;
-
-using TermTable = std::array<std::int16_t, kTableSize>;
-
-// How many table entries `kansuu` makes live, never more than the tables hold.
-inline int LiveTerms(int kansuu) {
-  return std::clamp(kansuu, 0, kTableSize);
-}
-
-// The four parallel term tables: entry i of each together is term i of the figure.
-struct TermTables {
-  TermTable xAmp{};   // x amplitude, in tenths
-  TermTable yAmp{};   // y amplitude, in tenths
-  TermTable xFreq{};  // x phase step, in tenths of a radian
-  TermTable yFreq{};  // y phase step, in tenths of a radian
-};
 
 // The numeric state of the main window: terms, slider copies, run flags, centring state.
 struct FigureModel {

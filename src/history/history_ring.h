@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/figure_model.h"
+#include "history/term_tables.h"
 
 namespace kurvimo {
 

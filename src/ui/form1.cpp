@@ -10,7 +10,7 @@
 #include <QTimer>
 
 #include "files/save_commands.h"
-#include "platform/canvas_widget.h"
+#include "ui/canvas_widget.h"
 #include "ui/form2.h"
 #include "ui/frm_about.h"
 #include "ui/help_key.h"

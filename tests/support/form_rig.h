@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <random>
 
-#include "platform/canvas_widget.h"
+#include "ui/canvas_widget.h"
 #include "platform/runtime_services.h"
 #include "ui/form1.h"
 

@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "platform/qt_runtime.h"
+#include "ui/qt_runtime.h"
 #include "platform/system_random.h"
 #include "ui/form1.h"
 

@@ -1,4 +1,4 @@
-#include "platform/qt_runtime.h"
+#include "ui/qt_runtime.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>

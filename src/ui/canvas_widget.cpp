@@ -1,4 +1,4 @@
-#include "platform/canvas_widget.h"
+#include "ui/canvas_widget.h"
 
 #include <QPaintEvent>
 #include <QPainter>
