@@ -6,9 +6,10 @@
 
 namespace kurvimo {
 
+const QString kBitmapExtension = QStringLiteral(".bmp");
+
 namespace {
 
-const QString kExtension = QStringLiteral(".bmp");
 const QChar kSeparator = QLatin1Char('/');
 const QString kOverwriteSuffix = QStringLiteral(" ファイルは既に存在します。上書きしますか？");
 
@@ -16,8 +17,8 @@ const QString kOverwriteSuffix = QStringLiteral(" ファイルは既に存在し
 
 QString TargetPath(const QString &folder, const QString &name) {
   // The root folder already ends in a separator.
-  if (folder.endsWith(kSeparator)) return folder + name + kExtension;
-  return folder + kSeparator + name + kExtension;
+  if (folder.endsWith(kSeparator)) return folder + name + kBitmapExtension;
+  return folder + kSeparator + name + kBitmapExtension;
 }
 
 qint64 ExistingLength(const QString &path) {

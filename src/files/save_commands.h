@@ -7,6 +7,9 @@
 
 namespace kurvimo {
 
+// What the name of every picture the program saves or lists ends in.
+extern const QString kBitmapExtension;
+
 // The file a Save As writes: `name` exactly as typed, with ".bmp" always added, in `folder`.
 QString TargetPath(const QString &folder, const QString &name);
 

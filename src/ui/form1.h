@@ -2,20 +2,18 @@
 
 #include <QMainWindow>
 #include <cstdint>
+#include <memory>
 
 #include "engine/figure_engine.h"
 #include "files/module1.h"
 #include "platform/bitmap_file.h"
 #include "platform/runtime_services.h"
 
-class QAction;
-class QGroupBox;
-class QLabel;
-class QMenu;
-class QPushButton;
-class QRadioButton;
-class QScrollBar;
 class QTimer;
+
+namespace Ui {
+class Form1;
+}
 
 namespace kurvimo {
 
@@ -23,12 +21,14 @@ class CanvasWidget;
 class HelpKey;
 
 // The main window: the canvas, the six sliders, the run control, the history buttons and the
-// menus, with the whole figure state.
+// menus, laid out in form1.ui. It tells the figure engine what the user does and shows its
+// counters.
 class Form1 final : public QMainWindow, private FigureCaptions {
   Q_OBJECT
 
  public:
   Form1(RuntimeServices &runtime, RandomSource &random, QWidget *parent = nullptr);
+  ~Form1() override;
 
   const FigureEngine &engine() const { return engine_; }
   const Module1 &module1() const { return module1_; }
@@ -37,11 +37,7 @@ class Form1 final : public QMainWindow, private FigureCaptions {
   void Timer1_Timer();
 
  private:
-  void CreateCanvasAndSliders(QWidget *client);
-  void CreateRunControls(QWidget *client);
-  void CreateLabels(QWidget *client);
-  void CreateMenus();
-  void SetTabOrder();
+  CanvasWidget &SetUpForm();
   void ConnectHandlers();
 
   void Form_Load();
@@ -73,41 +69,11 @@ class Form1 final : public QMainWindow, private FigureCaptions {
 
   RuntimeServices &runtime_;
   RandomSource &random_;
-  CanvasWidget *Picture1;
-  FigureEngine engine_;
+  std::unique_ptr<Ui::Form1> ui_;
+  FigureEngine engine_;  // draws on the form's canvas, so it comes after the form
   Module1 module1_;
   HelpKey *helpKey_ = nullptr;
-
-  QScrollBar *HScroll_bairitu = nullptr;
-  QScrollBar *HScroll_xichi = nullptr;
-  QScrollBar *HScroll_yichi = nullptr;
-  QScrollBar *HScroll_kansuu = nullptr;
-  QScrollBar *HScroll_henka = nullptr;
-  QScrollBar *HScroll_color = nullptr;
-  QLabel *Lab_bairitu = nullptr;
-  QLabel *Lab_xichi = nullptr;
-  QLabel *Lab_yichi = nullptr;
-  QLabel *Lab_kansuu = nullptr;
-  QLabel *Lab_henka = nullptr;
-  QLabel *Lab_color = nullptr;
-  QLabel *Labcount = nullptr;
-  QLabel *Labmodoru = nullptr;
-  QPushButton *comstart = nullptr;
-  QPushButton *comMl = nullptr;
-  QPushButton *comMr = nullptr;
-  QPushButton *cmdsaihyouji = nullptr;
-  QPushButton *cmdcls = nullptr;
-  QGroupBox *Frame1 = nullptr;
-  QRadioButton *Option1 = nullptr;
-  QRadioButton *Option2 = nullptr;
   QTimer *Timer1 = nullptr;
-  QMenu *mnuFile = nullptr;
-  QMenu *mnuHelp = nullptr;
-  QAction *mnuSave = nullptr;
-  QAction *mnuSaveAs = nullptr;
-  QAction *mnuExit = nullptr;
-  QAction *mnuMokuji = nullptr;
-  QAction *mnuVersion = nullptr;
 };
 
 }  // namespace kurvimo

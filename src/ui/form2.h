@@ -1,29 +1,29 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
 #include "files/module1.h"
 #include "platform/canvas.h"
 #include "platform/runtime_services.h"
 
 class QAction;
-class QLineEdit;
-class QPushButton;
+
+namespace Ui {
+class Form2;
+}
 
 namespace kurvimo {
 
-class DirList;
-class DriveList;
-class FileList;
-
-// The save-as window: pick a folder and a name, and the canvas is written there as a bitmap.
-// It deletes itself when it closes, so every opening starts afresh.
+// The save-as window, laid out in form2.ui: pick a folder and a name, and the canvas is written
+// there as a bitmap. It deletes itself when it closes, so every opening starts afresh.
 class Form2 final : public QDialog {
   Q_OBJECT
 
  public:
   Form2(RuntimeServices &runtime, const Canvas &picture1, Module1 &module1, QAction *mnuSave,
         QWidget *parent);
+  ~Form2() override;
 
   void SetFilePattern(const QString &pattern);
 
@@ -31,7 +31,6 @@ class Form2 final : public QDialog {
   void keyPressEvent(QKeyEvent *event) override;
 
  private:
-  void CreateControls();
   void Drive1_Change();
   void Dir1_Change();
   void File1_Click();
@@ -41,11 +40,7 @@ class Form2 final : public QDialog {
   const Canvas &picture1_;
   Module1 &module1_;
   QAction *mnuSave_;
-  DriveList *Drive1 = nullptr;
-  DirList *Dir1 = nullptr;
-  FileList *File1 = nullptr;
-  QLineEdit *txtTargetFile = nullptr;
-  QPushButton *Command1 = nullptr;
+  std::unique_ptr<Ui::Form2> ui_;
 };
 
 }  // namespace kurvimo

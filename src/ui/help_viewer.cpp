@@ -7,7 +7,7 @@ namespace kurvimo {
 
 namespace {
 
-const QString kCaption = QStringLiteral("Kurvimo Help");
+const QString kCaption = kProgramName + QLatin1String(" Help");
 constexpr QSize kSize(640, 560);
 constexpr qint64 kMaxHelpBytes = 4 * 1024 * 1024;
 

@@ -4,11 +4,12 @@
 #include <QMessageBox>
 #include <QProcess>
 
+#include "ui/window_design.h"
+
 namespace kurvimo {
 
 namespace {
 
-const QString kTitle = QStringLiteral("Kurvimo");
 // The help viewer is a program of its own beside this one, so that it stays usable while one of
 // our modal windows is open.
 const QString kHelpViewer = QStringLiteral("kurvimo-help");
@@ -20,11 +21,12 @@ QString QtRuntime::AppPath() const {
 }
 
 void QtRuntime::ShowFailure(QWidget *parent, const QString &text) {
-  QMessageBox::warning(parent, kTitle, text);
+  QMessageBox::warning(parent, kProgramName, text);
 }
 
 bool QtRuntime::AskYesNo(QWidget *parent, const QString &text) {
-  QMessageBox box(QMessageBox::Warning, kTitle, text, QMessageBox::Yes | QMessageBox::No, parent);
+  QMessageBox box(QMessageBox::Warning, kProgramName, text, QMessageBox::Yes | QMessageBox::No,
+                  parent);
   box.setDefaultButton(QMessageBox::Yes);
   return box.exec() == QMessageBox::Yes;
 }

@@ -6,6 +6,9 @@ class QWidget;
 
 namespace kurvimo {
 
+// The main window's title, which its messages and the help viewer bear too.
+constexpr QLatin1String kProgramName("Kurvimo");
+
 // Gives a window of the program its caption, the program icon and the program's font.
 void DesignWindow(QWidget *window, const QString &caption);
 
