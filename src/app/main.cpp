@@ -1,8 +1,8 @@
 #include <QApplication>
 
-#include "ui/qt_runtime.h"
 #include "platform/system_random.h"
 #include "ui/form1.h"
+#include "ui/qt_runtime.h"
 
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);

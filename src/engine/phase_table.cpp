@@ -8,7 +8,6 @@ namespace kurvimo {
 
 namespace {
 
-constexpr double kTenths = 10.0;
 constexpr int kRows = 2 * (PhaseTable::kMaxStep + 1);
 
 // One loop per function: the compiler would merge a cosine and a sine of the same phase into a

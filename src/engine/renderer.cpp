@@ -7,6 +7,7 @@
 
 #include "engine/table_walk.h"
 #include "platform/palette.h"
+#include "platform/rounding.h"
 
 namespace kurvimo {
 
@@ -14,8 +15,13 @@ namespace {
 
 constexpr double kMinXStart = 1000.0;
 constexpr double kMaxXStart = 0.0;
-constexpr double kTenths = 10.0;
 constexpr int kExtentWays = 4;
+
+// The nearest 16-bit value, exact halves to the even neighbour; saturates outside the range.
+std::int16_t RoundToInt16(double value) {
+  return static_cast<std::int16_t>(
+      std::clamp<std::int64_t>(RoundHalfEven(value), INT16_MIN, INT16_MAX));
+}
 
 // FigureWalk with the interface of TableWalk.
 class PlainWalk {
@@ -146,12 +152,6 @@ void FigureWalk::Next() {
     phaseX_[j] = phaseX_[j] + terms_.xFreq[j] / kTenths;
     phaseY_[j] = phaseY_[j] + terms_.yFreq[j] / kTenths;
   }
-}
-
-std::int16_t RoundToInt16(double value) {
-  constexpr double kLow = std::numeric_limits<std::int16_t>::min();
-  constexpr double kHigh = std::numeric_limits<std::int16_t>::max();
-  return static_cast<std::int16_t>(std::clamp(std::nearbyint(value), kLow, kHigh));
 }
 
 namespace {

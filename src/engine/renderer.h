@@ -58,7 +58,4 @@ void RenderFigure(FigureModel &model, PlotSink &sink, RenderPath path = RenderPa
 // RenderFigure onto a canvas: one PSet per point, in the model's colour.
 void DrawFigure(FigureModel &model, Canvas &canvas, RenderPath path = RenderPath::kFastest);
 
-// Nearest 16-bit integer, exact halves to the even neighbour; saturates outside the range.
-std::int16_t RoundToInt16(double value);
-
 }  // namespace kurvimo

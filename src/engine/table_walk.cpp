@@ -10,8 +10,6 @@ namespace kurvimo {
 
 namespace {
 
-constexpr double kTenths = 10.0;
-
 // The vector unit sums a block of consecutive steps at once, a lane a step, in registers.
 constexpr int kLanes = 4;
 constexpr int kBlock = kWalkBlock;

@@ -3,22 +3,19 @@
 #include <cmath>
 #include <cstdint>
 
+#include "platform/rounding.h"
+
 namespace kurvimo {
 
 namespace {
 
 constexpr double kTwipsPerInch = 1440.0;
 
-// Nearest whole number, halves to the even neighbour.
-std::int64_t Whole(float twips) {
-  return static_cast<std::int64_t>(std::nearbyint(twips));
-}
-
 }  // namespace
 
 TwipPosition PlaceOnScreen(float width, float height) {
-  const std::int64_t w = Whole(width);
-  const std::int64_t h = Whole(height);
+  const std::int64_t w = RoundHalfEven(width);
+  const std::int64_t h = RoundHalfEven(height);
   // Two truncated quotients, not w / 4: 20490 gives 10245 - 5122 = 5123.
   return {static_cast<float>(w / 2 - w / 4), static_cast<float>(h / 4)};
 }

@@ -16,6 +16,9 @@ inline int LiveTerms(int kansuu) {
   return std::clamp(kansuu, 0, kTableSize);
 }
 
+// Term values count tenths: of an amplitude unit, and of a radian of phase per step.
+constexpr double kTenths = 10.0;
+
 // The four parallel term tables: entry i of each together is term i of the figure. They are what
 // the ring records, and the figure model holds the live set.
 struct TermTables {

@@ -2,28 +2,15 @@
 
 #include <QPainter>
 #include <algorithm>
-#include <cmath>
 #include <cstring>
-#include <limits>
-#if defined(__SSE__)
-#include <immintrin.h>
-#endif
+
+#include "platform/rounding.h"
 
 namespace kurvimo {
 
 namespace {
 constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kOpaque = 0xFF000000;
-// The nearest whole number, halves to even (the default rounding mode). Out of range and NaN give
-// INT_MIN, which no canvas holds.
-int Nearest(float value) {
-#if defined(__SSE__)
-  return _mm_cvtss_si32(_mm_set_ss(value));
-#else
-  return std::isfinite(value) && std::fabs(value) < 1e9f ? static_cast<int>(std::nearbyint(value))
-                                                          : std::numeric_limits<int>::min();
-#endif
-}
 }  // namespace
 
 ImageCanvas::ImageCanvas() : background_(kWidth, kHeight, QImage::Format_RGB32) {
@@ -71,9 +58,13 @@ void ImageCanvas::PSetRun(std::span<const float> x, std::span<const float> y, QR
   int left = drawnLeft_, right = drawnRight_, top = drawnTop_, bottom = drawnBottom_;
   const QRgb pixel = colour | kOpaque;
   for (std::size_t i = 0; i < x.size(); ++i) {
-    const int c = Nearest(x[i]);
-    const int r = Nearest(y[i]);
-    if (static_cast<unsigned>(c) >= kWidth || static_cast<unsigned>(r) >= kHeight) continue;
+    const std::int64_t column = RoundHalfEven(x[i]);
+    const std::int64_t row = RoundHalfEven(y[i]);
+    // Below 0, beyond the edge and NaN alike fall outside as unsigned values.
+    if (static_cast<std::uint64_t>(column) >= kWidth || static_cast<std::uint64_t>(row) >= kHeight)
+      continue;
+    const int c = static_cast<int>(column);
+    const int r = static_cast<int>(row);
     pixels_[r * stride_ + c] = pixel;
     left = std::min(left, c);
     right = std::max(right, c);
