@@ -1,39 +1,106 @@
 #include <QTest>
+#include <bit>
+#include <deque>
+#include <random>
 
-#include "support/test_doubles.h"
+#include "engine/figure_engine.h"
+#include "engine/renderer.h"
+#include "engine/table_walk.h"
+#include "platform/palette.h"
 
 using namespace kurvimo;
-using kurvimo::testing::EngineRig;
 
 namespace {
 
-constexpr float kUp = 0.5f;          // the smallest value that gives +1
-constexpr float kDown = 0.4999999f;  // the largest value that gives -1
+// Keeps the points drawn since the last Cls, and counts the Cls calls.
+struct RecordingCanvas final : Canvas {
+  struct Point {
+    float x, y;
+    QRgb colour;
+  };
+  void Cls() override { ++cls, points.clear(); }
+  void PSet(float x, float y, QRgb colour) override { points.push_back({x, y, colour}); }
+  QImage Image() const override { return {}; }
+  void SetPicture(const QImage &) override {}
 
-// Nudges on entry 0: one iteration of signs each, the same sign for all four tables.
-struct Clamping {
-  const char *name;
-  QList<int> signs;
-  int amp, freq, ampAfter, freqAfter;
+  int cls = 0;
+  std::vector<Point> points;
 };
-const Clamping kClamping[] = {
-    {"amplitude 10 up then down", {1, -1}, 10, 5, 10, 5},
-    {"amplitude 0 down, down, up", {-1, -1, 1}, 0, 5, 0, 4},
-    {"phase step 1 down", {-1}, 3, 1, 2, 1},
-    {"phase step 10 up", {1}, 9, 10, 10, 10},
+
+// Hands out the scripted values first, then those of a fixed sequence; counts all it handed out.
+struct ScriptedRandom final : RandomSource {
+  void Randomize() override {}
+  float Rnd() override {
+    const float r = values.empty() ? std::uniform_real_distribution<float>()(sequence) : values[0];
+    if (!values.empty()) values.pop_front();
+    return ++drawn, r;
+  }
+
+  std::deque<float> values;
+  int drawn = 0;
+  std::mt19937 sequence{1234};
+};
+
+// An engine wired to the doubles above, from the model `start`, that keeps the counters it shows.
+struct EngineRig final : FigureCaptions {
+  explicit EngineRig(const FigureModel &start = {}) : engine(canvas, random, *this, start) {}
+  void ShowCount(std::int32_t drawCount) override { counts.push_back(drawCount); }
+  void ShowModoru(std::int16_t modoru) override { offsets.push_back(modoru); }
+
+  RecordingCanvas canvas;
+  ScriptedRandom random;
+  std::vector<int> counts, offsets;
+  FigureEngine engine;
+  const FigureModel &model = engine.model();
+  const HistoryRing &ring = engine.history();
+};
+
+// With every amplitude 0 each measured t is xichi; the start values 1000 and 0 take part.
+struct Centring {
+  const char *name;
+  int xichi, reserveMode, centerSet, refBefore, shift, refAfter;
+};
+const Centring kCentring[] = {
+    {"half rounds down to even: (1000 + 1201) / 2", 1201, 0, 0, 0, 7, 1100},
+    {"half rounds up to even: (1000 + 1203) / 2", 1203, 0, 0, 0, 7, 1102},
+    {"start value 0 is the maximum", -201, 0, 0, 0, 7, -100},
+    {"first New figure: old shift, new reference", 250, 0, 0, 300, 50, 250},
+    {"later New figure", 250, 0, 1, 300, 50, 300},
+    {"Reserve keeps the reference", 250, 1, 0, 300, 50, 300},
+    {"reference 0 stops re-centring", 250, 0, 1, 0, 7, 0},
+};
+
+// One tick with five live terms, the last never seeded; entries 0..3 of all four tables start at
+// `amp` and `freq`. A nudge iteration is eight draws: a sign (+ or -) for each table, then the
+// entry (0..4) that each moves. `after`: entries 0..5 of xAmp, yAmp, xFreq, yFreq; 5 is not live.
+struct Tick {
+  const char *name;
+  int amp, freq;
+  const char *draws, *after;
+};
+const Tick kTicks[] = {
+    {"each table moves the entry it drew", 5, 5, "+--+0123",
+     "6 5 5 5 0 0|5 4 5 5 0 0|5 5 4 5 1 0|5 5 5 6 1 0"},
+    {"amplitude 10 up then down stays 10", 10, 5, "++++0000----0000",
+     "10 10 10 10 0 0|10 10 10 10 0 0|5 5 5 5 1 0|5 5 5 5 1 0"},
+    {"amplitude 0 down, down, up stays 0", 0, 5, "----0000----0000++++0000",
+     "0 0 0 0 0 0|0 0 0 0 0 0|4 5 5 5 1 0|4 5 5 5 1 0"},
+    {"phase step 1 down stays 1", 3, 1, "----0000",
+     "2 3 3 3 0 0|2 3 3 3 0 0|1 1 1 1 1 0|1 1 1 1 1 0"},
+    {"phase step 10 up stays 10", 9, 10, "++++0000",
+     "10 9 9 9 0 0|10 9 9 9 0 0|10 10 10 10 1 0|10 10 10 10 1 0"},
 };
 
 // The ring after `recorded` figures, at `offset`; `move` < 0 is "<" that many times, > 0 is ">".
-struct Stepping {
+struct Step {
   const char *name;
   int recorded, offset, move, slot;  // slot -1: refused
 };
-const Stepping kStepping[] = {
+const Step kSteps[] = {
     {"one figure: < refused", 1, 0, -1, -1},
     {"two figures: < shows the first", 2, 0, -1, 0},
     {"oldest reached: < refused", 3, -2, -1, -1},
     {"newest: > refused", 3, 0, 1, -1},
-    {"> towards the newest", 3, -2, 1, 1},
     {"full: < past the oldest", 1000, -999, -1, 999},
     {"full: > past the newest", 1000, 0, 1, 998},
     {"wrapped: from histPos 5", 1005, 0, -1, 3},
@@ -42,97 +109,157 @@ const Stepping kStepping[] = {
     {"full: many steps at once", 1000, 32767, -32767, 999},
 };
 
+// The bits of every plotted coordinate before it became a float, hashed in order (FNV-1a); then
+// the centring state.
+QList<std::uint64_t> Render(FigureModel m, RenderPath path) {
+  struct Sink : PlotSink {
+    void Plot(std::span<const double> x, std::span<const double> y) override {
+      for (std::size_t i = 0; i < 2 * x.size(); ++i)
+        hash = (hash ^ std::bit_cast<std::uint64_t>(i % 2 ? y[i / 2] : x[i / 2])) * 0x100000001b3;
+    }
+    std::uint64_t hash = 0xcbf29ce484222325;
+  } sink;
+  RenderFigure(m, sink, path);
+  return {sink.hash, std::uint64_t(m.xShift), std::uint64_t(m.xCenterRef),
+          std::uint64_t(m.centerSet)};
+}
+
 }  // namespace
 
-Q_DECLARE_METATYPE(Clamping)
-Q_DECLARE_METATYPE(Stepping)
+Q_DECLARE_METATYPE(Centring)
+Q_DECLARE_METATYPE(RenderPath)
+Q_DECLARE_METATYPE(Tick)
+Q_DECLARE_METATYPE(Step)
 
 class TestEngine : public QObject {
   Q_OBJECT
 
  private slots:
-  void startSeedsTheLiveTermsAndResetsTheRun_data() {
-    QTest::addColumn<int>("kansuu");
-    QTest::newRow("fewest terms") << 4;
-    QTest::newRow("most terms") << 16;
+  // One term of amplitude 10 turning one radian a step; the other three add nothing.
+  void walksAndPlotsTheWorkedExample() {
+    FigureModel m;
+    m.kansuu = 4, m.bairitu = 5, m.xichi = 250, m.yichi = 50;
+    m.terms.xAmp[0] = m.terms.yAmp[0] = m.terms.xFreq[0] = m.terms.yFreq[0] = 10;
+    FigureWalk walk(m.terms, m.kansuu);
+    for (double t : {255.0, 257.7015, 255.6208}) {
+      walk.Next();
+      QCOMPARE(qRound64((5 * walk.posX + 250) * 1e4), qRound64(t * 1e4));
+    }
+    RecordingCanvas canvas;
+    DrawFigure(m, canvas);
+    QCOMPARE(canvas.points.size(), size_t(kStepsPerPass));
+    QCOMPARE(qRound(canvas.points[0].x * 1e4f), 2474346);  // position 10,002
+    QCOMPARE(qRound(canvas.points[0].y * 1e4f), 533378);
   }
+
+  void centresOnTheReference_data() {
+    QTest::addColumn<Centring>("c");
+    for (const Centring &c : kCentring) QTest::newRow(c.name) << c;
+  }
+  void centresOnTheReference() {
+    QFETCH(Centring, c);
+    FigureModel m;
+    m.kansuu = 4, m.bairitu = 3, m.xichi = std::int16_t(c.xichi), m.yichi = 40, m.colorIndex = 12;
+    m.reserveMode = std::int16_t(c.reserveMode), m.centerSet = std::int16_t(c.centerSet);
+    m.xCenterRef = std::int16_t(c.refBefore), m.xShift = 7;
+    RecordingCanvas canvas;
+    DrawFigure(m, canvas);
+    QCOMPARE(QList<int>({m.xShift, m.xCenterRef, m.centerSet}), QList({c.shift, c.refAfter, 1}));
+    for (const auto &p : {canvas.points.front(), canvas.points.back()})
+      QCOMPARE(QList<double>({p.x, p.y, double(p.colour)}),
+               QList<double>({double(c.xichi + c.shift), 40, double(QBColor(12))}));
+  }
+
+  // Every live value 0..10, silent terms, out-of-range entries past kansuu, and now and then a live
+  // value that no seeded or nudged term takes, but a restored history slot may hold.
+  void fastPathsMatchThePlainWalk() {
+    std::mt19937 random(7001);
+    const auto draw = [&](int low, int high) {
+      return static_cast<std::int16_t>(std::uniform_int_distribution(low, high)(random));
+    };
+    for (int set = 0; set < 1000; ++set) {
+      FigureModel m;
+      m.kansuu = draw(4, 16), m.bairitu = draw(0, 20), m.xichi = draw(0, 500),
+      m.yichi = draw(0, 500);
+      m.reserveMode = draw(0, 1), m.xShift = draw(-200, 200), m.centerSet = draw(0, 1);
+      m.xCenterRef = draw(0, 1) ? draw(0, 500) : 0;
+      TermTable *tables[] = {&m.terms.xAmp, &m.terms.yAmp, &m.terms.xFreq, &m.terms.yFreq};
+      for (int k = 0; k < 4 * kTableSize; ++k)
+        (*tables[k % 4])[k / 4] = k / 4 < m.kansuu ? draw(0, 10) : 99;
+      for (int j = 0; j < m.kansuu; ++j) {
+        if (draw(1, 8) == 1) m.terms.xAmp[j] = m.terms.xFreq[j] = 0;
+        if (draw(1, 8) == 1) m.terms.yAmp[j] = m.terms.yFreq[j] = 0;
+      }
+      const std::int16_t unusual[] = {-3, -1, 11, 32767};
+      if (draw(1, 10) == 1) (*tables[draw(0, 3)])[draw(0, m.kansuu - 1)] = unusual[draw(0, 3)];
+      const QList<std::uint64_t> plain = Render(m, RenderPath::kPlain);
+      for (RenderPath path : {RenderPath::kWideVector, RenderPath::kVector, RenderPath::kTable}) {
+        if (PathAvailable(path) && Render(m, path) != plain)
+          QFAIL(qPrintable(QString("set %1, path %2").arg(set).arg(int(path))));
+      }
+    }
+  }
+
   void startSeedsTheLiveTermsAndResetsTheRun() {
-    QFETCH(int, kansuu);
-    FigureModel start{.terms = {}, .kansuu = std::int16_t(kansuu)};
+    FigureModel start;
+    start.kansuu = 16;
     start.terms.xAmp.fill(77);
     EngineRig rig(start);
     for (int tick = 0; tick < 3; ++tick) rig.engine.EvolveFigure();
     QVERIFY(rig.engine.StepBack(1));
-    const FigureModel before = rig.model;
-    const std::size_t shown = rig.canvas.points.size();
+    const std::int16_t xShift = rig.model.xShift;
+    const std::size_t drawn = rig.canvas.points.size();
     // Draw k makes entry k come out as k % 9 + 1; the extremes of [0, 1) give 1 and 9.
-    for (int k = 0; k < 4 * kansuu; ++k) rig.random.values.push_back((k % 9 + 0.5f) / 9);
-    rig.random.values[0] = 0.0f;
-    rig.random.values[8] = 0.99999994f;
+    for (int k = 0; k < 64; ++k) rig.random.values.push_back(k == 8 ? 0.99999994f : k % 9 / 9.f);
     rig.random.drawn = 0;
     rig.engine.Start();
-    QCOMPARE(rig.random.drawn, 4 * kansuu);
+    QCOMPARE(rig.random.drawn, 64);
     const TermTables &t = rig.model.terms;
     const TermTable *tables[] = {&t.xAmp, &t.yAmp, &t.xFreq, &t.yFreq};
-    for (int k = 0; k < 4 * kansuu; ++k) QCOMPARE((*tables[k % 4])[k / 4], k % 9 + 1);
-    QCOMPARE(t.xAmp[kansuu], 77);
-    QCOMPARE(QList<int>({rig.model.drawCount, rig.model.centerSet, rig.ring.histPos,
-                         rig.ring.histFull, rig.ring.modoru, rig.model.running}),
-             QList({0, 0, 0, 0, 0, 1}));
-    QCOMPARE(rig.model.xShift, before.xShift);
-    QCOMPARE(rig.captions.counts.back() + rig.captions.offsets.back(), 0);
-    QCOMPARE(rig.canvas.points.size(), shown);  // Start draws nothing
+    for (int k = 0; k < 64; ++k) QCOMPARE((*tables[k % 4])[k / 4], k % 9 + 1);
+    QCOMPARE(QList<int>({t.xAmp[16], rig.model.xShift, rig.model.drawCount, rig.model.centerSet,
+                         rig.ring.histPos, rig.ring.histFull, rig.ring.modoru, rig.model.running}),
+             QList({77, int(xShift), 0, 0, 0, 0, 0, 1}));
+    QCOMPARE(rig.counts.back() + rig.offsets.back(), 0);
+    QCOMPARE(rig.canvas.points.size(), drawn);  // Start draws nothing
   }
 
-  void aTickNudgesClearsDrawsRecordsAndCounts() {
-    FigureModel start{.terms = {}, .kansuu = 4, .drawCount = 41};
-    start.terms.xAmp = start.terms.yAmp = start.terms.xFreq = start.terms.yFreq = {5, 5, 5, 5};
-    EngineRig rig(start);
-    rig.random.values = {kUp, kDown, kDown, kUp, 0.0f, 0.25f, 0.5f, 0.999999f};
-    rig.engine.EvolveFigure();
-    const TermTables &t = rig.model.terms;
-    QCOMPARE(rig.random.drawn, 8);
-    QCOMPARE(t.xAmp, (TermTable{6, 5, 5, 5}));
-    QCOMPARE(t.yAmp, (TermTable{5, 4, 5, 5}));
-    QCOMPARE(t.xFreq, (TermTable{5, 5, 4, 5}));
-    QCOMPARE(t.yFreq, (TermTable{5, 5, 5, 6}));
-    QCOMPARE(rig.canvas.cls, 1);
-    QCOMPARE(rig.canvas.points.size(), size_t(kStepsPerPass));  // drawn after the Cls
-    QCOMPARE(rig.ring.histPos, 1);
-    for (int i = 0; i < 4; ++i) QCOMPARE(rig.ring.histYAmp[i][0], t.yAmp[i]);
-    QCOMPARE(rig.captions.counts, std::vector<std::int32_t>{42});
+  // Nudge, then clamp once, then clear, draw, record and count.
+  void aTickNudgesClampsDrawsRecordsAndCounts_data() {
+    QTest::addColumn<Tick>("tick");
+    for (const Tick &t : kTicks) QTest::newRow(t.name) << t;
   }
-
-  void clampsOnceAfterAllNudges_data() {
-    QTest::addColumn<Clamping>("c");
-    for (const Clamping &c : kClamping) QTest::newRow(c.name) << c;
-  }
-  void clampsOnceAfterAllNudges() {
-    QFETCH(Clamping, c);
-    // Entry 4 was never seeded.
-    FigureModel start{.terms = {}, .kansuu = 5, .henka = std::int16_t(c.signs.size() - 1)};
-    start.terms.xAmp[0] = start.terms.yAmp[0] = static_cast<std::int16_t>(c.amp);
-    start.terms.xFreq[0] = start.terms.yFreq[0] = static_cast<std::int16_t>(c.freq);
-    EngineRig rig(start);
-    for (int sign : c.signs) {
-      for (int k = 0; k < 8; ++k)
-        rig.random.values.push_back(k >= 4 ? 0.0f : sign > 0 ? kUp : kDown);
+  void aTickNudgesClampsDrawsRecordsAndCounts() {
+    QFETCH(Tick, tick);
+    FigureModel start;
+    start.kansuu = 5, start.drawCount = 41, start.henka = std::int16_t(strlen(tick.draws) / 8 - 1);
+    for (int i = 0; i < 4; ++i) {
+      start.terms.xAmp[i] = start.terms.yAmp[i] = std::int16_t(tick.amp);
+      start.terms.xFreq[i] = start.terms.yFreq[i] = std::int16_t(tick.freq);
     }
+    EngineRig rig(start);
+    // 0.5 is the smallest value that gives +1, and the largest below it gives -1.
+    for (const char *d = tick.draws; *d; ++d)
+      rig.random.values.push_back(*d == '+' ? 0.5f : *d == '-' ? 0.4999999f : (*d - '0' + .5f) / 5);
     rig.engine.EvolveFigure();
+    QStringList after;
     const TermTables &t = rig.model.terms;
-    QCOMPARE(rig.random.drawn, 8 * c.signs.size());
-    QCOMPARE(QList<int>({t.xAmp[0], t.yAmp[0], t.xFreq[0], t.yFreq[0]}),
-             QList({c.ampAfter, c.ampAfter, c.freqAfter, c.freqAfter}));
-    QCOMPARE(QList<int>({t.xAmp[4], t.yAmp[4], t.xFreq[4], t.yFreq[4]}), QList({0, 0, 1, 1}));
-    QCOMPARE(t.yFreq[5], 0);  // not live: untouched
+    for (const TermTable *table : {&t.xAmp, &t.yAmp, &t.xFreq, &t.yFreq}) {
+      after << QString();
+      for (int i = 0; i < 6; ++i) after.back() += QString::number((*table)[i]) + (i < 5 ? " " : "");
+    }
+    QCOMPARE(after.join('|'), QLatin1String(tick.after));
+    QCOMPARE(QList<int>({rig.random.drawn, rig.canvas.cls, int(rig.canvas.points.size()),
+                         rig.ring.histPos, rig.ring.histYFreq[3][0], rig.counts.back()}),
+             QList({int(strlen(tick.draws)), 1, kStepsPerPass, 1, int(t.yFreq[3]), 42}));
   }
 
-  void ringStepsOnlyWhereAFigureIs_data() {
-    QTest::addColumn<Stepping>("s");
-    for (const Stepping &s : kStepping) QTest::newRow(s.name) << s;
+  void theRingStepsOnlyWhereAFigureIs_data() {
+    QTest::addColumn<Step>("s");
+    for (const Step &s : kSteps) QTest::newRow(s.name) << s;
   }
-  void ringStepsOnlyWhereAFigureIs() {
-    QFETCH(Stepping, s);
+  void theRingStepsOnlyWhereAFigureIs() {
+    QFETCH(Step, s);
     HistoryRing ring;
     for (int k = 0; k < s.recorded; ++k) ring.Record({}, 4);
     ring.modoru = static_cast<std::int16_t>(s.offset);
@@ -142,25 +269,23 @@ class TestEngine : public QObject {
     if (s.slot >= 0) QCOMPARE(ring.SelectedSlot(), s.slot);
   }
 
-  // Dormant entries keep their values; a wider term count takes what the slot holds.
+  // Only the live entries are restored: dormant ones keep their values, and a wider term count
+  // takes what the slot holds. The restored figure is drawn afresh, and nothing is recorded.
   void aStepRestoresTheLiveTermsAndRedraws() {
-    FigureModel start{.terms = {}, .kansuu = 3};
-    start.terms.yFreq[3] = 7;
+    FigureModel start;
+    start.kansuu = 3, start.terms.yFreq[3] = 7;
     EngineRig rig(start);
     std::vector<TermTables> drawn;
     for (int k = 0; k < 3; ++k) rig.engine.EvolveFigure(), drawn.push_back(rig.model.terms);
     QVERIFY(rig.engine.StepBack(1));
     QCOMPARE(rig.model.terms.yFreq, drawn[1].yFreq);
-    QCOMPARE(rig.canvas.cls, 4);
-    QCOMPARE(rig.canvas.points.size(), size_t(kStepsPerPass));
-    QCOMPARE(rig.captions.offsets.back(), -1);
+    QCOMPARE(QList<int>({rig.canvas.cls, int(rig.canvas.points.size()), rig.offsets.back()}),
+             QList({4, kStepsPerPass, -1}));
     rig.engine.SetKansuu(4);
-    QVERIFY(rig.engine.StepForward(1));
+    QVERIFY(rig.engine.StepForward(1) && !rig.engine.StepForward(1));
     QCOMPARE(rig.model.terms.xAmp, drawn[2].xAmp);
-    QCOMPARE(rig.model.terms.yFreq[3], 0);
-    QVERIFY(!rig.engine.StepForward(1));
-    QCOMPARE(rig.canvas.cls, 5);
-    QCOMPARE(rig.ring.histPos, 3);
+    QCOMPARE(QList<int>({rig.model.terms.yFreq[3], rig.canvas.cls, rig.ring.histPos}),
+             QList({0, 5, 3}));
   }
 };
 

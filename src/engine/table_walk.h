@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <span>
 
 #include "engine/figure_model.h"
@@ -12,18 +11,16 @@ namespace kurvimo {
 // Steps a walk hands on at a time; the vector unit sums that many in registers.
 constexpr int kWalkBlock = 32;
 
-// p / 10 without a divide: 0.1 exceeds 1/10 by 2^-55/5, and the fused multiply-add takes that
-// excess off before its only rounding. Checked against p / 10 for every product a term can make.
+// p / 10 without a divide, as fma(p, kTenth, p * -kTenthExcess): 0.1 exceeds 1/10 by 2^-55/5, and
+// the fused multiply-add takes that excess off before its only rounding. The tests compare every
+// product a term can make, in every step of a walk, with the plain walk's p / 10.
 constexpr double kTenth = 0.1;
 constexpr double kTenthExcess = 0.2 * 0x1p-55;
-inline double FusedTenth(double p) {
-  return std::fma(p, kTenth, p * -kTenthExcess);
-}
 
 // FigureWalk's walk with every cosine and sine read from the PhaseTable.
 class TableWalk {
  public:
-  // Amplitudes and phase steps 0..10: the table's range and the one FusedTenth is checked on.
+  // Amplitudes and phase steps 0..10: the table's range, and the one the fast sums are checked on.
   static constexpr int kMaxValue = 10;
 
   // Whether every live term lies inside that range.
