@@ -135,19 +135,25 @@ const Slider kSliders[] = {
 
 // A failure gets one message naming the file and the reason, and changes nothing on screen, in
 // the state or on disk; the program then starts and saves as before. The fault is prepared, then
-// met by a Start or, with a folder to save into, a Save As.
+// met by a Start (S), a Save As in the program's folder (A) or a Save (F).
 struct Fault {
   const char *name, *reason, *file;  // the file, in the program's folder
   void (*prepare)(FormRig &);
-  const char *saveInto;
+  char command;
 };
 const Fault kFaults[] = {
     {"Start without cls.bmp", "No such file", "cls.bmp",
-     [](FormRig &rig) { QFile::remove(rig.runtime.appPath + "/cls.bmp"); }, nullptr},
+     [](FormRig &rig) { QFile::remove(rig.runtime.appPath + "/cls.bmp"); }, 'S'},
     {"Reserve Start in a program folder that is gone", "No such file", "gone/sgz.bmp",
-     [](FormRig &rig) { rig.runtime.appPath += "/gone", rig.click("Option2"); }, nullptr},
+     [](FormRig &rig) { rig.runtime.appPath += "/gone", rig.click("Option2"); }, 'S'},
     {"Save As onto a folder", "directory", "x.bmp",
-     [](FormRig &rig) { QDir(rig.runtime.appPath).mkdir("x.bmp"); }, ""},
+     [](FormRig &rig) { QDir(rig.runtime.appPath).mkdir("x.bmp"); }, 'A'},
+    {"Save into a folder removed after Save As", "No such file", "sub/x.bmp",
+     [](FormRig &rig) {
+       QDir(rig.runtime.appPath).mkdir("sub"), rig.saveAs(rig.runtime.appPath + "/sub", "x");
+       QDir(rig.runtime.appPath + "/sub").removeRecursively();
+     },
+     'F'},
 };
 
 QImage Saved(const QString &path) {
@@ -320,8 +326,9 @@ class TestWindows : public QObject {
     f.prepare(rig);
     const QStringList before = everything();
     const QImage canvas = rig.canvas();
-    if (f.saveInto) QVERIFY2(rig.saveAs(folder + f.saveInto, "x"), "the window closed");
-    if (!f.saveInto) rig.click("comstart");
+    if (f.command == 'S') rig.click("comstart");
+    if (f.command == 'A') QVERIFY2(rig.saveAs(folder, "x"), "the save-as window closed");
+    if (f.command == 'F') rig.menu("mnuSave")->trigger();
     QCOMPARE(rig.runtime.failures.size(), 1);
     const QString &said = rig.runtime.failures[0];
     QVERIFY2(said.contains(folder + '/' + f.file) && said.contains(f.reason), qPrintable(said));
