@@ -1,5 +1,5 @@
-"""What only a real window shows: the program installed from BUILD_DIR and started from its menu
-entry, on an X display of its own, driven with xdotool and read through AT-SPI."""
+"""The program installed from BUILD_DIR, started from its menu entry on an X display of its own,
+driven with xdotool and read through AT-SPI: what only a real window shows."""
 
 import importlib.util
 import os
@@ -10,24 +10,33 @@ import sys
 import tempfile
 import time
 
-TITLE = "Kurvimo"
 QUESTION = " ファイルは既に存在します。上書きしますか？"
 TOOLS = ["xvfb-run", "xauth", "dbus-run-session", "xdotool", "/usr/libexec/at-spi-bus-launcher"]
-
-
-class StepFailed(AssertionError):
-    pass
 
 
 def xdotool(*args):
     done = subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True)
     if done.returncode != 0:
-        raise StepFailed(f"xdotool {args}: {done.stderr.strip()}")
+        raise AssertionError(f"xdotool {args}: {done.stderr.strip()}")
     return done.stdout.split()
 
 
-def find(root, role, name=None, description=None, every=False):
-    """The first accessible of `role` under `root` with that name or description, or `every` one."""
+def wait(what, probe, proc, deadline=15.0):  # until probe() gives (something true, reading)
+    end = time.monotonic() + deadline
+    while proc.poll() is None:
+        try:
+            found, reading = probe()
+        except RuntimeError as error:  # a window that comes or goes cannot be read
+            found, reading = None, error
+        if found:
+            return found
+        if time.monotonic() > end:
+            raise AssertionError(f"{what}: after {deadline:g} s it reads {reading!r}")
+        time.sleep(0.05)
+    raise AssertionError(f"{what}: the program ended with status {proc.returncode}")
+
+
+def find(root, role, name=None, description=None, every=False):  # the first one, or every one
     found, todo = [], [root]
     while todo:
         node = todo.pop(0)
@@ -36,7 +45,7 @@ def find(root, role, name=None, description=None, every=False):
             found.append(node)
         todo += [kid for kid in node if kid]
     if not found and not every:
-        raise StepFailed(f"no {role} '{name or description}' in '{root.name}'")
+        raise AssertionError(f"no {role} '{name or description}' in '{root.name}'")
     return found if every else found[0]
 
 
@@ -46,91 +55,6 @@ def click(acc):
     xdotool("mousemove", e.x + e.width // 2, e.y + e.height // 2, "click", 1)
 
 
-class Program:
-    started = []
-
-    def __init__(self, argv, cwd, log):
-        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
-                   QT_FONT_DPI="96", QT_SCALE_FACTOR="1", LC_ALL="C.UTF-8")
-        self.proc = subprocess.Popen(argv, cwd=cwd, env=env, stdout=log, stderr=log)
-        Program.started.append(self.proc)
-        self.app = self.wait("the program on the accessibility bus", lambda: next(
-            ((a, a) for a in pyatspi.Registry.getDesktop(0)
-             if a and a.get_process_id() == self.proc.pid and a.childCount), (None, None)))
-        self.main = self.window(TITLE, "frame")
-
-    def wait(self, what, probe, deadline=15.0):
-        """Polls `probe` until it gives (something true, reading); fails naming what it read."""
-        end = time.monotonic() + deadline
-        while self.proc.poll() is None:
-            try:
-                ok, reading = probe()
-            except RuntimeError as error:  # a window that comes or goes cannot be read
-                ok, reading = None, error
-            if ok:
-                return reading
-            if time.monotonic() > end:
-                raise StepFailed(f"{what}: after {deadline:g} s it reads {reading!r}")
-            time.sleep(0.05)
-        raise StepFailed(f"{what}: the program ended with status {self.proc.returncode}")
-
-    def window(self, title, role):
-        showing = pyatspi.STATE_SHOWING
-        return self.wait(f"{role} '{title}' (windows)", lambda: next(
-            ((w, w) for w in self.app if w and (w.name, w.getRoleName()) == (title, role) and
-             w.getState().contains(showing)), (None, [w.name for w in self.app if w])))
-
-    def press(self, caption, root=None):
-        click(find(root or self.main, "push button", caption))
-
-    def keys(self, title, *keys):
-        # With no window manager, a window has the keyboard only when it is given it.
-        found = xdotool("search", "--onlyvisible", "--pid", self.proc.pid, "--name", f"^{title}$")
-        xdotool("windowfocus", "--sync", found[-1], "key", "--delay", 40, *keys)
-
-    def run(self, ticks):
-        """Start, then the real timer's ticks: the counter counts up to `ticks`, never down."""
-        self.press("Start")
-        seen = []
-
-        def counted():
-            text = find(self.main, "label", description="Figure count").name
-            seen.extend([int(text)] if text.isdigit() and [int(text)] != seen[-1:] else [])
-            if seen != sorted(seen):
-                raise StepFailed(f"label 'Figure count' went down: {seen}")
-            return seen[-1:] >= [ticks], text
-        self.wait(f"label 'Figure count' to reach {ticks}", counted, deadline=ticks / 2 + 10)
-        self.press("Stop")
-
-    def save_as(self, name, question=None):
-        """File > Save As..., the name typed, Save; then Yes, the default, to the question."""
-        self.keys(TITLE, "alt+f", "a")
-        dialog = self.window("Save As...", "dialog")
-        click(find(dialog, "text", "File name"))
-        self.keys("Save As...", "ctrl+a", *name)
-        self.press("Save", dialog)
-        if question:
-            box = self.window(TITLE, "alert")
-            said = " ".join(label.name for label in find(box, "label", every=True))
-            yes, _ = find(box, "push button", "Yes"), find(box, "push button", "No")
-            if question not in said or not yes.getState().contains(pyatspi.STATE_IS_DEFAULT):
-                raise StepFailed(f"question: expected {question!r}, Yes the default; read {said!r}")
-            click(yes)
-
-    def exit(self):
-        """File > Exit ends the program at once, with status 0: no sanitizer report either."""
-        self.keys(TITLE, "alt+f")
-        self.wait("the File menu", lambda: (any(m.getState().contains(pyatspi.STATE_SHOWING)
-                                                for m in find(self.main, "popup menu", every=True)), "closed"))
-        xdotool("key", "x")
-        try:
-            status = self.proc.wait(timeout=1.0)
-        except subprocess.TimeoutExpired:
-            status = "still running 1 s after the key"
-        if status != 0:
-            raise StepFailed(f"File > Exit: status {status}")
-
-
 def scenario(build_dir, work, log):
     prefix, home = os.path.join(work, "prefix"), os.path.join(work, "home")
     os.mkdir(home)
@@ -138,22 +62,68 @@ def scenario(build_dir, work, log):
     entry = os.path.join(prefix, "share", "applications", "kurvimo.desktop")
     check = subprocess.run(["desktop-file-validate", entry], capture_output=True, text=True)
     if check.returncode != 0 or check.stdout.strip():
-        raise StepFailed(f"desktop-file-validate: {check.stdout}{check.stderr}")
+        raise AssertionError(f"desktop-file-validate: {check.stdout}{check.stderr}")
+    # Started as a desktop starts it, in a folder of no account.
+    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
+               QT_FONT_DPI="96", QT_SCALE_FACTOR="1", LC_ALL="C.UTF-8")
     exec_line = next(line[5:] for line in open(entry) if line.startswith("Exec="))
-    k = Program(shlex.split(exec_line), home, log)  # in a folder of no account, as desktops do
-    e = find(k.main, "filler").queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    proc = subprocess.Popen(shlex.split(exec_line), cwd=home, env=env, stdout=log, stderr=log)
+    started.append(proc)
+    app = wait("the program on the accessibility bus", lambda: (next(
+        (a for a in pyatspi.Registry.getDesktop(0) if a and a.get_process_id() == proc.pid
+         and a.childCount), None), "nothing"), proc)
+
+    def window(title, role):
+        return wait(f"{role} '{title}'", lambda: (next((w for w in app if w and w.name == title and (
+            w.getRoleName() == role and w.getState().contains(pyatspi.STATE_SHOWING))), None),
+            [w.name for w in app if w]), proc)
+
+    def keys(title, *keys):
+        # With no window manager, a window has the keyboard only when it is given it.
+        found = xdotool("search", "--onlyvisible", "--pid", proc.pid, "--name", f"^{title}$")
+        xdotool("windowfocus", "--sync", found[-1], "key", "--delay", 40, *keys)
+
+    def save_as(name):
+        keys("Kurvimo", "alt+f", "a")
+        dialog = window("Save As...", "dialog")
+        click(find(dialog, "text", "File name"))
+        keys("Save As...", "ctrl+a", *name)
+        click(find(dialog, "push button", "Save"))
+
+    main = window("Kurvimo", "frame")
+    e = find(main, "filler").queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     if (e.width, e.height) != (711, 517):
-        raise StepFailed(f"client area: expected 711 x 517, read {e.width} x {e.height}")
-    k.run(3)  # Start reads cls.bmp from the program folder
+        raise AssertionError(f"client area: expected 711 x 517, read {e.width} x {e.height}")
+    # Start reads cls.bmp from the program folder; then the real timer's ticks count.
+    click(find(main, "push button", "Start"))
+    wait("label 'Figure count' to reach 3", lambda: (
+        (text := find(main, "label", description="Figure count").name).isdigit() and int(text) >= 3,
+        text), proc)
+    click(find(main, "push button", "Stop"))
     target = os.path.join(home, "figure.bmp")
-    k.save_as("figure")
-    k.wait("figure.bmp", lambda: (os.path.exists(target), os.listdir(home)))
+    save_as("figure")
+    wait("figure.bmp", lambda: (os.path.exists(target), os.listdir(home)), proc)
     drawn = open(target, "rb").read()
-    k.press("Clear")
-    k.save_as("figure", question=target + QUESTION)
-    k.wait("figure.bmp to show the cleared canvas",
-           lambda: (open(target, "rb").read() not in (drawn, b""), "unchanged"))
-    k.exit()
+    click(find(main, "push button", "Clear"))
+    save_as("figure")  # asks before it replaces the picture, Yes the default
+    box = window("Kurvimo", "alert")
+    said = " ".join(label.name for label in find(box, "label", every=True))
+    yes, _ = find(box, "push button", "Yes"), find(box, "push button", "No")
+    if target + QUESTION not in said or not yes.getState().contains(pyatspi.STATE_IS_DEFAULT):
+        raise AssertionError(f"the question: expected {target + QUESTION!r}, Yes the default; read {said!r}")
+    click(yes)
+    wait("figure.bmp to show the cleared canvas",
+         lambda: (open(target, "rb").read() not in (drawn, b""), "unchanged"), proc)
+    # File > Exit ends the program at once, with status 0: no sanitizer report either.
+    keys("Kurvimo", "alt+f")
+    wait("the File menu", lambda: (any(m.getState().contains(pyatspi.STATE_SHOWING)
+                                       for m in find(main, "popup menu", every=True)), "closed"), proc)
+    xdotool("key", "x")
+    try:
+        if (status := proc.wait(timeout=1.0)) != 0:
+            raise AssertionError(f"File > Exit: status {status}")
+    except subprocess.TimeoutExpired:
+        raise AssertionError("File > Exit: still running 1 s after the key")
 
 
 def main():
@@ -170,17 +140,16 @@ def main():
     with tempfile.TemporaryDirectory(prefix="kurvimo-e2e-") as work, tempfile.TemporaryFile() as log:
         try:
             scenario(sys.argv[1], work, log)
-            print("passed")
-            return 0
-        except StepFailed as failure:
+        except AssertionError as failure:
             log.seek(0)
             print(f"FAILED: {failure}\n--- output ---\n{log.read()[-3000:].decode(errors='replace')}")
             return 1
         finally:
-            for proc in Program.started:
-                proc.kill()
-                proc.wait()
+            for proc in started:
+                proc.kill(), proc.wait()
+    return 0
 
 
+started = []
 if __name__ == "__main__":
     sys.exit(main())
