@@ -14,8 +14,8 @@
 #include "engine/figure_engine.h"
 #include "engine/phase_table.h"
 #include "engine/renderer.h"
-#include "ui/canvas_widget.h"
 #include "platform/image_canvas.h"
+#include "ui/canvas_widget.h"
 
 namespace {
 

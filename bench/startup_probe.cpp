@@ -4,9 +4,9 @@
 #include <QTest>
 #include <cstdio>
 
-#include "ui/qt_runtime.h"
 #include "platform/system_random.h"
 #include "ui/form1.h"
+#include "ui/qt_runtime.h"
 
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
