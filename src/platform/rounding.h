@@ -9,8 +9,8 @@
 
 namespace kurvimo {
 
-// The nearest whole number to `value`, exact halves to the even neighbour: how every conversion of
-// this program to a whole number rounds. NaN and values outside the 64-bit range give the lowest
+// The nearest whole number to `value`, exact halves to the even neighbour: how plotted points,
+// centres and screen sizes in twips round. NaN and values outside the 64-bit range give the lowest
 // 64-bit value.
 inline std::int64_t RoundHalfEven(double value) {
 #if defined(__SSE2__)
