@@ -20,6 +20,7 @@
 #include "ui/file_lists.h"
 #include "ui/form1.h"
 #include "ui/help_viewer.h"
+#include "ui/qt_runtime.h"
 
 using namespace kurvimo;
 using namespace Qt::StringLiterals;
@@ -36,13 +37,14 @@ namespace {
 // The real main window in a program folder of its own; it keeps what the user is told and asked.
 struct FormRig final : RuntimeServices, RandomSource {
   QString AppPath() const override { return appPath; }
+  QString UserDataPath() const override { return userData; }
   void ShowFailure(QWidget *, const QString &text) override { failures << text; }
   bool AskYesNo(QWidget *, const QString &text) override { return questions << text, answer; }
   void ShowHelp(QWidget *, const QString &file) override { helpShown << file; }
   void End() override { ++ended; }
 
   QTemporaryDir folder;
-  QString appPath = folder.path();
+  QString appPath = folder.path(), userData = appPath + "/home/kurvimo";
   bool copied = QFile::copy(KURVIMO_RESOURCES "/cls.bmp", appPath + "/cls.bmp");
   QStringList failures, questions, helpShown;
   bool answer = true;
@@ -90,26 +92,28 @@ struct FormRig final : RuntimeServices, RandomSource {
   }
 };
 
-// What the user does, a letter an act: S Start/Stop, c Clear, d Display, < and > the history
-// buttons, N and R the draw modes, t a tick of Timer1, k keep the canvas in mind. What they see:
-// the Start button's caption; which of comstart comMl comMr cmdcls cmdsaihyouji Option1 Option2
-// mnuSave respond; the counter and the history offset; the canvas: blank, drawn, the same as
-// kept, or drawn over it (every point kept is still set).
+// Acts: S Start/Stop, c Clear, d Display, < > history, N R draw modes, t a tick of Timer1, k keep
+// the canvas in mind, u the program's folder goes (not even root can write it then). Seen: Start's
+// caption; which of comstart comMl comMr cmdcls cmdsaihyouji Option1 Option2 mnuSave respond; the
+// counter and the offset; the canvas: blank, drawn, the same as kept, or drawn over it (every
+// point kept is still set); where sgz.bmp is: -, program or user.
 struct Scene {
   const char *name, *acts, *shown;
 };
 const Scene kScenes[] = {
-    {"ticks before Start do nothing", "tt", "Start|10000100|||blank"},
-    {"Start draws nothing yet", "S", "Stop|10000100|0|0|blank"},
-    {"each tick draws and counts", "Stt", "Stop|10000100|2|0|drawn"},
-    {"Stop enables the history, Clear and Reserve", "SttSt", "Start|11110110|2|0|drawn"},
-    {"Clear", "SttSc", "Start|11101110|2|0|blank"},
-    {"Display draws the same pixels again", "SttSkcd", "Start|11110110|2|0|same"},
-    {"a New Start clears", "SttSS", "Stop|11100110|0|0|blank"},
-    {"< and > step through the figures", "StttS<<", "Start|11110110|3|-2|drawn"},
-    {"only as far as there are figures", "StttS<<<>>>", "Start|11110110|3|0|drawn"},
-    {"a Reserve Start keeps the canvas", "SttSkRS", "Stop|11100110|0|0|same"},
-    {"and its figures are drawn over it", "SttSkRStt", "Stop|11100110|2|0|over"},
+    {"ticks before Start do nothing", "tt", "Start|10000100|||blank|-"},
+    {"Start draws nothing yet", "S", "Stop|10000100|0|0|blank|-"},
+    {"each tick draws and counts", "Stt", "Stop|10000100|2|0|drawn|-"},
+    {"Stop enables the history, Clear and Reserve", "SttSt", "Start|11110110|2|0|drawn|-"},
+    {"Clear", "SttSc", "Start|11101110|2|0|blank|-"},
+    {"Display draws the same pixels again", "SttSkcd", "Start|11110110|2|0|same|-"},
+    {"a New Start clears", "SttSS", "Stop|11100110|0|0|blank|-"},
+    {"< and > step through the figures", "StttS<<", "Start|11110110|3|-2|drawn|-"},
+    {"only as far as there are figures", "StttS<<<>>>", "Start|11110110|3|0|drawn|-"},
+    {"a Reserve Start keeps the canvas", "SttSkRS", "Stop|11100110|0|0|same|program"},
+    {"and its figures are drawn over it", "SttSkRStt", "Stop|11100110|2|0|over|program"},
+    {"in the user's own data folder where the program's is not theirs", "SttSkuRS",
+     "Stop|11100110|0|0|same|user"},
 };
 
 // A slider's label at load, at the lowest value, while dragged to the highest, let go; its member.
@@ -127,8 +131,8 @@ const Slider kSliders[] = {
 };
 
 // A failure gets one message naming the file and the reason, and changes nothing on screen, in
-// the state or on disk. The fault is prepared, then met by a Start (S), a Save As in the program's
-// folder (A) or a Save (F).
+// the state or on disk. The fault is prepared, then met by a Start (S), a Reserve Start (R), a Save
+// As in the program's folder (A) or a Save (F).
 struct Fault {
   const char *name, *reason, *file;  // the file, in the program's folder
   void (*prepare)(FormRig &);
@@ -137,8 +141,8 @@ struct Fault {
 const Fault kFaults[] = {
     {"Start without cls.bmp", "No such file", "cls.bmp",
      [](FormRig &rig) { QFile::remove(rig.appPath + "/cls.bmp"); }, 'S'},
-    {"Reserve Start in a program folder that is gone", "No such file", "gone/sgz.bmp",
-     [](FormRig &rig) { rig.appPath += "/gone", rig.click("Option2"); }, 'S'},
+    {"Reserve Start where no folder can be written", "Not a directory", "cls.bmp/x/sgz.bmp",
+     [](FormRig &rig) { rig.userData = rig.appPath + "/cls.bmp/x", rig.appPath += "/gone"; }, 'R'},
     {"Save As onto a folder", "directory", "x.bmp",
      [](FormRig &rig) { QDir(rig.appPath).mkdir("x.bmp"); }, 'A'},
     {"Save into a folder removed after Save As", "No such file", "sub/x.bmp",
@@ -167,12 +171,12 @@ QString Shown(FormRig &rig, const QImage &kept) {
     drawn += canvas.pixel(at) != white;
     lost += !kept.isNull() && kept.pixel(at) != white && canvas.pixel(at) == white;
   }
-  const char *state[] = {"drawn", "over", "blank", "same"};
-  return QStringList{rig.get("comstart")->text(), enabled, rig.text("Labcount"),
-                     rig.text("Labmodoru"),
-                     state[canvas == kept ? 3
-                           : drawn == 0   ? 2
-                                          : lost == 0]}
+  const char *state[] = {"drawn", "over", "blank", "same"}, *where[] = {"-", "user", "program"};
+  const int seen = canvas == kept ? 3 : drawn == 0 ? 2 : lost == 0;
+  const int sgz =
+      QFile::exists(rig.folder.path() + "/sgz.bmp") ? 2 : QFile::exists(rig.userData + "/sgz.bmp");
+  return QStringList{rig.get("comstart")->text(), enabled,     rig.text("Labcount"),
+                     rig.text("Labmodoru"),       state[seen], where[sgz]}
       .join('|');
 }
 
@@ -200,6 +204,7 @@ class TestWindows : public QObject {
     for (const char *act = scene.acts; *act; ++act) {
       if (*act == 't') QCoreApplication::sendEvent(timer, &tick);
       if (*act == 'k') kept = rig.canvas();
+      if (*act == 'u') rig.appPath += "/gone";
       if (const char *b = strchr("Scd<>NR", *act)) rig.click(buttons[b - "Scd<>NR"]);
     }
     QCOMPARE(Shown(rig, kept), QLatin1String(scene.shown));
@@ -303,7 +308,8 @@ class TestWindows : public QObject {
     f.prepare(rig);
     canvas = rig.canvas();
     const QStringList before = everything();
-    if (f.command == 'S') rig.click("comstart");
+    if (f.command == 'R') rig.click("Option2");
+    if (f.command == 'S' || f.command == 'R') rig.click("comstart");
     if (f.command == 'A') QVERIFY2(rig.saveAs(folder, "x"), "the save-as window closed");
     if (f.command == 'F') rig.menu("mnuSave");
     QCOMPARE(rig.failures.size(), 1);
@@ -330,6 +336,9 @@ class TestWindows : public QObject {
     QTest::keyClick(rig.get<QWidget>("HScroll_bairitu"), Qt::Key_F1);
     rig.withModal("mnuVersion", [&](QWidget *w) { QTest::keyClick(w, Qt::Key_F1); });
     QCOMPARE(rig.helpShown, QStringList(3, rig.appPath + u"/krv.hlp"_s));
+    QtRuntime runtime;  // its question has Yes as the default
+    QTimer::singleShot(0, [] { QTest::keyClick(qApp->activeModalWidget(), Qt::Key_Return); });
+    QVERIFY(runtime.AskYesNo(&rig.form, u"?"_s));
     HelpViewer viewer;  // says why it cannot show a page
     viewer.Open(u"/nonexistent/krv.hlp"_s);
     QVERIFY(viewer.toPlainText().contains(u"No such file"_s));
@@ -350,11 +359,12 @@ class TestWindows : public QObject {
       rig.click(run % 2 ? "Option2" : "Option1");
       rig.click("comstart");
       const int ticks = run < 51 ? 1923 : 100000 - 51 * 1923;
-      std::vector<std::array<int, 4>> drawn;  // term 0 of each table, as drawn
+      std::vector<std::array<std::int16_t, 4>> drawn;  // term 0 of each table, as drawn
+      const auto zero = [&] { return std::array{t.xAmp[0], t.yAmp[0], t.xFreq[0], t.yFreq[0]}; };
       for (int tick = 1; tick <= ticks; ++tick) {
         if (tick == ticks / 2) set("HScroll_kansuu", 20 - run / 4);
         rig.form.Timer1_Timer();
-        drawn.push_back({t.xAmp[0], t.yAmp[0], t.xFreq[0], t.yFreq[0]});
+        drawn.push_back(zero());
         bool held = true;
         for (int i = 0; i < rig.model().kansuu; ++i) {
           held &= t.xAmp[i] >= 0 && t.xAmp[i] <= 10 && t.yAmp[i] >= 0 && t.yAmp[i] <= 10 &&
@@ -369,8 +379,7 @@ class TestWindows : public QObject {
         for (int i = 0; i < (run % 4 ? 3 : 1005); ++i) {
           rig.click(button);
           const int back = std::abs(rig.text("Labmodoru").toInt()) % 1000;
-          QCOMPARE((std::array<int, 4>{t.xAmp[0], t.yAmp[0], t.xFreq[0], t.yFreq[0]}),
-                   drawn[ticks - 1 - back]);
+          QCOMPARE(zero(), drawn[ticks - 1 - back]);
         }
       }
       QCOMPARE(rig.text("Labmodoru") + rig.failures.join(' '), "0");

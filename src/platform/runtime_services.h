@@ -13,6 +13,8 @@ class RuntimeServices {
 
   // The program's own folder, where its pictures and help file live.
   virtual QString AppPath() const = 0;
+  // The user's own folder for what the program keeps when its own folder is not theirs to write.
+  virtual QString UserDataPath() const = 0;
   // Tells the user that a command failed and why; returns once the user has read it.
   virtual void ShowFailure(QWidget *parent, const QString &text) = 0;
   // Asks a Yes/No question under a warning sign, with Yes as the default; true for Yes.

@@ -2,6 +2,8 @@
 
 #include "ui_form1.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLayout>
 #include <QTimer>
 
@@ -151,17 +153,29 @@ Picture Form1::CleanBackground() const {
 }
 
 Picture Form1::ReserveBackground() {
-  const QString path = ProgramFile(kReserveBackground);
-  if (const QString error = SaveBackground(); !error.isEmpty()) {
-    return {{}, tr("The picture so far cannot be kept in \"%1\": %2.").arg(path, error)};
-  }
+  if (const QString error = SaveBackground(); !error.isEmpty()) return {{}, error};
+  const QString path = ReserveFile();
   Picture kept = LoadPicture(path);
   if (!kept.ok()) kept.error = tr("\"%1\" cannot be read back: %2.").arg(path, kept.error);
   return kept;
 }
 
+// Returns why the picture cannot be kept, naming the file, or an empty string.
 QString Form1::SaveBackground() {
-  return SavePicture(ui_->Picture1->Image(), ProgramFile(kReserveBackground));
+  const QString path = ReserveFile();
+  QDir().mkpath(QFileInfo(path).path());  // the user's data folder is made on first use
+  const QString error = SavePicture(ui_->Picture1->Image(), path);
+  if (error.isEmpty()) return error;
+  return tr("The picture so far cannot be kept in \"%1\": %2.").arg(path, error);
+}
+
+// Beside the program while the user may write there; where the program is installed for
+// everyone, its folder is not theirs, so the picture goes to their own data folder.
+QString Form1::ReserveFile() const {
+  const QFileInfo programFolder(runtime_.AppPath());
+  const bool ours = programFolder.isDir() && programFolder.isWritable();
+  return (ours ? runtime_.AppPath() : runtime_.UserDataPath()) + QLatin1Char('/') +
+         kReserveBackground;
 }
 
 QString Form1::ProgramFile(const QString &name) const {

@@ -63,6 +63,7 @@ class Form1 final : public QMainWindow, private FigureCaptions {
   Picture CleanBackground() const;
   Picture ReserveBackground();
   QString SaveBackground();
+  QString ReserveFile() const;
   QString ProgramFile(const QString &name) const;
   void ShowCount(std::int32_t drawCount) override;
   void ShowModoru(std::int16_t modoru) override;

@@ -1,5 +1,9 @@
 #include "ui/help_viewer.h"
 
+#include <xcb/xcb.h>
+
+#include <QGuiApplication>
+
 #include "platform/regular_file.h"
 #include "ui/window_design.h"
 
@@ -34,6 +38,20 @@ void HelpViewer::Open(const QString &file) {
   QString reason = ReadRegularFile(file, kMaxHelpBytes, bytes);
   if (reason.isEmpty() && bytes.trimmed().isEmpty()) reason = QStringLiteral("it is empty");
   setHtml(reason.isEmpty() ? QString::fromUtf8(bytes) : Unreadable(file, reason));
+}
+
+// The program asks for the help again after a key or a click of its own, so X refuses a focus
+// change stamped with this viewer's last event time; on X the focus is taken at the current time
+// instead.
+void HelpViewer::ComeForward() {
+  showNormal();
+  raise();
+  activateWindow();
+  if (auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
+    xcb_set_input_focus(x11->connection(), XCB_INPUT_FOCUS_PARENT, xcb_window_t(winId()),
+                        XCB_CURRENT_TIME);
+    xcb_flush(x11->connection());
+  }
 }
 
 }  // namespace kurvimo

@@ -11,6 +11,7 @@ class HelpViewer final : public QTextBrowser {
  public:
   HelpViewer();
   void Open(const QString &file);
+  void ComeForward();
 };
 
 }  // namespace kurvimo

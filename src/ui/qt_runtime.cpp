@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include "ui/window_design.h"
 
@@ -16,8 +17,23 @@ const QString kHelpViewer = QStringLiteral("kurvimo-help");
 
 }  // namespace
 
+QtRuntime::QtRuntime() {
+  helpViewer_.setProcessChannelMode(QProcess::ForwardedChannels);
+}
+
+// The help belongs to this run of the program and closes with it.
+QtRuntime::~QtRuntime() {
+  if (helpViewer_.state() == QProcess::NotRunning) return;
+  helpViewer_.terminate();
+  helpViewer_.waitForFinished();
+}
+
 QString QtRuntime::AppPath() const {
   return QCoreApplication::applicationDirPath();
+}
+
+QString QtRuntime::UserDataPath() const {
+  return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
 }
 
 void QtRuntime::ShowFailure(QWidget *parent, const QString &text) {
@@ -31,9 +47,15 @@ bool QtRuntime::AskYesNo(QWidget *parent, const QString &text) {
   return box.exec() == QMessageBox::Yes;
 }
 
+// One viewer at a time: while it is open, a line on its input asks it to come to the front.
 void QtRuntime::ShowHelp(QWidget *parent, const QString &file) {
+  if (helpViewer_.state() != QProcess::NotRunning) {
+    helpViewer_.write("\n");
+    return;
+  }
   const QString viewer = AppPath() + QLatin1Char('/') + kHelpViewer;
-  if (!QProcess::startDetached(viewer, {file})) {
+  helpViewer_.start(viewer, {file});
+  if (!helpViewer_.waitForStarted()) {
     ShowFailure(parent,
                 QStringLiteral("The help cannot be shown: \"%1\" does not start.").arg(viewer));
   }
