@@ -1,0 +1,25 @@
+# The Debian package, built from the install rules by `cpack --preset deb`.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kurvimo)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT
+    "the Kurvimo developers <maintainers@users.noreply.c-seed-95b663d1.example>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "draw abstract figures that evolve at random while you steer them")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Kurvimo draws abstract figures, each the trace of a walk whose steps add up
+a few cosines and sines. While a figure runs it changes a little twice a
+second; six sliders steer it, the last 1000 figures can be stepped through
+again, a new run starts on a clean canvas or on top of the earlier ones, and
+the canvas can be saved as a Windows bitmap.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Its texts are designed in Arial, which Liberation Sans stands in for, and ask in Japanese.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-ipafont-gothic")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+    GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+include(CPack)
