@@ -5,10 +5,11 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config clang libclang-rt-14-dev
-  qt6-base-dev qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-qpa-plugins libgl-dev libxcb1-dev
   libbenchmark-dev
   xvfb xauth xdotool dbus-x11 at-spi2-core python3-pyatspi desktop-file-utils
   fonts-liberation fonts-ipafont-gothic
+  librsvg2-bin dpkg-dev file lintian appstream
 )
 
 missing=()
