@@ -60,7 +60,7 @@ def click(acc):
 
 def check(*command):
     done = subprocess.run(command, capture_output=True, text=True)
-    if done.returncode != 0 or "\nE: " in "\n" + done.stdout or "ERROR" in done.stdout:
+    if done.returncode != 0:  # lintian --fail-on error and the validators say so by their status
         raise AssertionError(f"{' '.join(command)}:\n{done.stdout}{done.stderr}")
     return done.stdout
 
