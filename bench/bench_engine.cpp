@@ -28,18 +28,18 @@ constexpr double kMegabyte = 1024.0 * 1024.0;
 
 class FixedRandom final : public RandomSource {
  public:
-  void Randomize() override {}
-  float Rnd() override { return dist_(engine_); }
+  void SeedFromClock() override {}
+  float Next() override { return dist_(engine_); }
 
  private:
   std::mt19937 engine_{kSeed};
   std::uniform_real_distribution<float> dist_{0.0f, 1.0f};
 };
 
-class NoCaptions final : public FigureCaptions {
+class NoCounters final : public CounterDisplay {
  public:
-  void ShowCount(std::int32_t) override {}
-  void ShowModoru(std::int16_t) override {}
+  void ShowFigureCount(int) override {}
+  void ShowHistoryOffset(std::int16_t) override {}
 };
 
 class NoSink final : public PlotSink {
@@ -51,19 +51,19 @@ class NoSink final : public PlotSink {
 
 // A started engine with the start-up magnification and origin.
 struct Rig {
-  Rig(Canvas &canvas, int terms, int henka = 0)
-      : engine(canvas, random, captions,
+  Rig(Canvas &canvas, int terms, int changeSpeed = 0)
+      : engine(canvas, random, counters,
                {.terms = {},
-                .kansuu = std::int16_t(terms),
-                .bairitu = 5,
-                .xichi = 250,
-                .yichi = 50,
-                .henka = std::int16_t(henka)}) {
+                .termCount = terms,
+                .magnification = 5,
+                .xPosition = 250,
+                .yPosition = 50,
+                .changeSpeed = changeSpeed}) {
     engine.Start();
   }
 
   FixedRandom random;
-  NoCaptions captions;
+  NoCounters counters;
   FigureEngine engine;
 };
 
@@ -107,8 +107,8 @@ void BM_RenderFigureNoCanvas(benchmark::State &state) {
 }
 BENCHMARK(BM_RenderFigureNoCanvas)->Arg(0)->Arg(kMostTerms)->Unit(benchmark::kMicrosecond);
 
-// The canvas share of a figure: its 10,001 PSet calls alone.
-void BM_PSetOfOneFigure(benchmark::State &state) {
+// The canvas share of a figure: its 10,001 SetPixel calls alone.
+void BM_SetPixelsOfOneFigure(benchmark::State &state) {
   ImageCanvas canvas;
   Rig rig(canvas, kMostTerms);
   struct Points final : PlotSink {
@@ -122,11 +122,11 @@ void BM_PSetOfOneFigure(benchmark::State &state) {
   RenderFigure(model, figure);
   Canvas &target = canvas;
   for (auto _ : state) {
-    for (const auto &[x, y] : figure.runs) target.PSetRun(x, y, 0);
+    for (const auto &[x, y] : figure.runs) target.SetPixels(x, y, 0);
     benchmark::ClobberMemory();
   }
 }
-BENCHMARK(BM_PSetOfOneFigure)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SetPixelsOfOneFigure)->Unit(benchmark::kMicrosecond);
 
 void BM_EvolveFigure(benchmark::State &state) {
   ImageCanvas canvas;

@@ -5,16 +5,16 @@
 #include <cstdio>
 
 #include "platform/system_random.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/qt_runtime.h"
 
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
   kurvimo::QtRuntime runtime;
   kurvimo::SystemRandom random;
-  kurvimo::Form1 form(runtime, random);
-  form.show();
-  if (!QTest::qWaitForWindowExposed(&form)) return 1;
+  kurvimo::MainWindow window(runtime, random);
+  window.show();
+  if (!QTest::qWaitForWindowExposed(&window)) return 1;
   std::fputs("shown\n", stdout);
   std::fflush(stdout);
   return 0;

@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::abort();
   }
   file.close();
-  const kurvimo::Picture picture = kurvimo::LoadPicture(scratchFile);
+  const kurvimo::Picture picture = kurvimo::LoadBitmap(scratchFile);
   if (!picture.ok()) return 0;
   // What the header declares, read apart from the loader; the oldest header has 16-bit sizes.
   const int field = Le(data, 14, 4) == 12 ? 2 : 4;

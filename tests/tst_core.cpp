@@ -36,12 +36,12 @@ QByteArray Bitmap(QImage::Format format, int at = 0, quint32 value = 0) {
   return bytes;
 }
 
-// Keeps the points drawn since the last Cls, and their colour, and counts the Cls calls.
+// Keeps the points drawn since the last Clear, and their colour, and counts the Clear calls.
 struct RecordingCanvas final : Canvas {
-  void Cls() override { ++cls, points.clear(); }
-  void PSet(float x, float y, QRgb c) override { points.push_back({x, y}), colour = c; }
+  void Clear() override { ++cls, points.clear(); }
+  void SetPixel(float x, float y, QRgb c) override { points.push_back({x, y}), colour = c; }
   QImage Image() const override { return {}; }
-  void SetPicture(const QImage &) override {}
+  void SetBackground(const QImage &) override {}
 
   int cls = 0;
   QList<QPointF> points;
@@ -50,8 +50,8 @@ struct RecordingCanvas final : Canvas {
 
 // Hands out the scripted values from the `drawn`th on, then those of a fixed sequence.
 struct ScriptedRandom final : RandomSource {
-  void Randomize() override {}
-  float Rnd() override {
+  void SeedFromClock() override {}
+  float Next() override {
     return drawn < values.size() ? values[drawn++]
                                  : (++drawn, std::uniform_real_distribution<float>()(sequence));
   }
@@ -62,10 +62,10 @@ struct ScriptedRandom final : RandomSource {
 };
 
 // An engine wired to the doubles above, from the model `start`, that keeps the counters it shows.
-struct EngineRig final : FigureCaptions {
+struct EngineRig final : CounterDisplay {
   explicit EngineRig(const FigureModel &start = {}) : engine(canvas, random, *this, start) {}
-  void ShowCount(std::int32_t drawCount) override { counts.push_back(drawCount); }
-  void ShowModoru(std::int16_t modoru) override { offsets.push_back(modoru); }
+  void ShowFigureCount(std::int32_t figureCount) override { counts.push_back(figureCount); }
+  void ShowHistoryOffset(std::int16_t offset) override { offsets.push_back(offset); }
 
   RecordingCanvas canvas;
   ScriptedRandom random;
@@ -75,10 +75,10 @@ struct EngineRig final : FigureCaptions {
   const HistoryRing &ring = engine.history();
 };
 
-// With every amplitude 0 each measured t is xichi; the start values 1000 and 0 take part.
+// With every amplitude 0 each measured t is xPosition; the start values 1000 and 0 take part.
 struct Centring {
   const char *name;
-  int xichi, reserveMode, centerSet, refBefore, shift, refAfter;
+  int xPosition, drawMode, drawnSinceStart, refBefore, shift, refAfter;
 };
 const Centring kCentring[] = {
     {"half rounds down to even: (1000 + 1201) / 2", 1201, 0, 0, 0, 7, 1100},
@@ -133,8 +133,8 @@ QList<std::uint64_t> Render(FigureModel m, RenderPath path) {
     std::uint64_t hash = 0xcbf29ce484222325;
   } sink;
   RenderFigure(m, sink, path);
-  return {sink.hash, std::uint64_t(m.xShift), std::uint64_t(m.xCenterRef),
-          std::uint64_t(m.centerSet)};
+  return {sink.hash, std::uint64_t(m.xShift), std::uint64_t(m.referenceCenter),
+          std::uint64_t(m.drawnSinceStart)};
 }
 
 }  // namespace
@@ -150,9 +150,9 @@ class TestCore : public QObject {
   // One term of amplitude 10 turning one radian a step; the other three add nothing.
   void walksAndPlotsTheWorkedExample() {
     FigureModel m;
-    m.kansuu = 4, m.bairitu = 5, m.xichi = 250, m.yichi = 50;
+    m.termCount = 4, m.magnification = 5, m.xPosition = 250, m.yPosition = 50;
     m.terms.xAmp[0] = m.terms.yAmp[0] = m.terms.xFreq[0] = m.terms.yFreq[0] = 10;
-    FigureWalk walk(m.terms, m.kansuu);
+    FigureWalk walk(m.terms, m.termCount);
     for (double t : {255.0, 257.7015, 255.6208}) {
       walk.Next();
       QCOMPARE(qRound64((5 * walk.posX + 250) * 1e4), qRound64(t * 1e4));
@@ -171,18 +171,18 @@ class TestCore : public QObject {
   void centresOnTheReference() {
     QFETCH(Centring, c);
     FigureModel m;
-    m.kansuu = 4, m.bairitu = 3, m.xichi = std::int16_t(c.xichi), m.yichi = 40, m.colorIndex = 12;
-    m.reserveMode = std::int16_t(c.reserveMode), m.centerSet = std::int16_t(c.centerSet);
-    m.xCenterRef = std::int16_t(c.refBefore), m.xShift = 7;
+    m.termCount = 4, m.magnification = 3, m.xPosition = std::int16_t(c.xPosition), m.yPosition = 40, m.colorIndex = 12;
+    m.drawMode = DrawMode(c.drawMode), m.drawnSinceStart = std::int16_t(c.drawnSinceStart);
+    m.referenceCenter = std::int16_t(c.refBefore), m.xShift = 7;
     RecordingCanvas canvas;
     DrawFigure(m, canvas);
-    QCOMPARE(QList<int>({m.xShift, m.xCenterRef, m.centerSet}), QList({c.shift, c.refAfter, 1}));
-    const QPointF at(c.xichi + c.shift, 40);
+    QCOMPARE(QList<int>({m.xShift, m.referenceCenter, m.drawnSinceStart}), QList({c.shift, c.refAfter, 1}));
+    const QPointF at(c.xPosition + c.shift, 40);
     QCOMPARE(QList({canvas.points.front(), canvas.points.back()}), QList({at, at}));
-    QCOMPARE(canvas.colour, QBColor(12));
+    QCOMPARE(canvas.colour, PaletteColor(12));
   }
 
-  // Values 0..10, silent terms, junk past kansuu, and sometimes what only a history slot may hold.
+  // Values 0..10, silent terms, junk past termCount, and sometimes what only a history slot may hold.
   void fastPathsMatchThePlainWalk() {
     std::mt19937 random(7001);
     const auto draw = [&](int low, int high) {
@@ -190,19 +190,19 @@ class TestCore : public QObject {
     };
     for (int set = 0; set < 1000; ++set) {
       FigureModel m;
-      m.kansuu = draw(4, 16), m.bairitu = draw(0, 20), m.xichi = draw(0, 500),
-      m.yichi = draw(0, 500);
-      m.reserveMode = draw(0, 1), m.xShift = draw(-200, 200), m.centerSet = draw(0, 1);
-      m.xCenterRef = draw(0, 1) ? draw(0, 500) : 0;
+      m.termCount = draw(4, 16), m.magnification = draw(0, 20), m.xPosition = draw(0, 500),
+      m.yPosition = draw(0, 500);
+      m.drawMode = DrawMode(draw(0, 1)), m.xShift = draw(-200, 200), m.drawnSinceStart = draw(0, 1);
+      m.referenceCenter = draw(0, 1) ? draw(0, 500) : 0;
       TermTable *tables[] = {&m.terms.xAmp, &m.terms.yAmp, &m.terms.xFreq, &m.terms.yFreq};
       for (int k = 0; k < 4 * kTableSize; ++k)
-        (*tables[k % 4])[k / 4] = k / 4 < m.kansuu ? draw(0, 10) : 99;
-      for (int j = 0; j < m.kansuu; ++j) {
+        (*tables[k % 4])[k / 4] = k / 4 < m.termCount ? draw(0, 10) : 99;
+      for (int j = 0; j < m.termCount; ++j) {
         if (draw(1, 8) == 1) m.terms.xAmp[j] = m.terms.xFreq[j] = 0;
         if (draw(1, 8) == 1) m.terms.yAmp[j] = m.terms.yFreq[j] = 0;
       }
       const std::int16_t unusual[] = {-3, -1, 11, 32767};
-      if (draw(1, 10) == 1) (*tables[draw(0, 3)])[draw(0, m.kansuu - 1)] = unusual[draw(0, 3)];
+      if (draw(1, 10) == 1) (*tables[draw(0, 3)])[draw(0, m.termCount - 1)] = unusual[draw(0, 3)];
       const QList<std::uint64_t> plain = Render(m, RenderPath::kPlain);
       for (RenderPath path : {RenderPath::kWideVector, RenderPath::kVector, RenderPath::kTable}) {
         if (PathAvailable(path) && Render(m, path) != plain)
@@ -213,7 +213,7 @@ class TestCore : public QObject {
 
   void startSeedsTheLiveTermsAndResetsTheRun() {
     FigureModel start;
-    start.kansuu = 16;
+    start.termCount = 16;
     start.terms.xAmp.fill(77);
     EngineRig rig(start);
     for (int tick = 0; tick < 3; ++tick) rig.engine.EvolveFigure();
@@ -228,8 +228,8 @@ class TestCore : public QObject {
     const TermTables &t = rig.model.terms;
     const TermTable *tables[] = {&t.xAmp, &t.yAmp, &t.xFreq, &t.yFreq};
     for (int k = 0; k < 64; ++k) QCOMPARE((*tables[k % 4])[k / 4], k % 9 + 1);
-    QCOMPARE(QList<int>({t.xAmp[16], rig.model.xShift, rig.model.drawCount, rig.model.centerSet,
-                         rig.ring.histPos, rig.ring.histFull, rig.ring.modoru, rig.model.running}),
+    QCOMPARE(QList<int>({t.xAmp[16], rig.model.xShift, rig.model.figureCount, rig.model.drawnSinceStart,
+                         rig.ring.nextSlot, rig.ring.wrapped, rig.ring.offset, rig.model.running}),
              QList({77, int(xShift), 0, 0, 0, 0, 0, 1}));
     QCOMPARE(rig.counts.back() + rig.offsets.back(), 0);
     QCOMPARE(rig.canvas.points.size(), drawn);  // Start draws nothing
@@ -243,7 +243,7 @@ class TestCore : public QObject {
   void aTickNudgesClampsDrawsRecordsAndCounts() {
     QFETCH(Tick, tick);
     FigureModel start;
-    start.kansuu = 5, start.drawCount = 41, start.henka = std::int16_t(strlen(tick.draws) / 8 - 1);
+    start.termCount = 5, start.figureCount = 41, start.changeSpeed = std::int16_t(strlen(tick.draws) / 8 - 1);
     for (int i = 0; i < 4; ++i) {
       start.terms.xAmp[i] = start.terms.yAmp[i] = std::int16_t(tick.amp);
       start.terms.xFreq[i] = start.terms.yFreq[i] = std::int16_t(tick.freq);
@@ -261,7 +261,7 @@ class TestCore : public QObject {
     }
     QCOMPARE(after.join('|'), QLatin1String(tick.after));
     QCOMPARE(QList<int>({int(rig.random.drawn), rig.canvas.cls, int(rig.canvas.points.size()),
-                         rig.ring.histPos, rig.ring.histYFreq[3][0], rig.counts.back()}),
+                         rig.ring.nextSlot, rig.ring.yFreq[3][0], rig.counts.back()}),
              QList({int(strlen(tick.draws)), 1, kStepsPerPass, 1, int(t.yFreq[3]), 42}));
   }
 
@@ -273,17 +273,17 @@ class TestCore : public QObject {
     QFETCH(Step, s);
     HistoryRing ring;
     for (int k = 0; k < s.recorded; ++k) ring.Record({}, 4);
-    ring.modoru = static_cast<std::int16_t>(s.offset);
+    ring.offset = static_cast<std::int16_t>(s.offset);
     const auto n = static_cast<std::int16_t>(std::abs(s.move));
     QCOMPARE(s.move < 0 ? ring.MoveBack(n) : ring.MoveForward(n), s.slot >= 0);
-    QCOMPARE(ring.modoru, s.slot >= 0 ? s.offset + s.move : s.offset);
+    QCOMPARE(ring.offset, s.slot >= 0 ? s.offset + s.move : s.offset);
     if (s.slot >= 0) QCOMPARE(ring.SelectedSlot(), s.slot);
   }
 
   // Only live entries come back, from what the slot holds; drawn afresh, and nothing is recorded.
   void aStepRestoresTheLiveTermsAndRedraws() {
     FigureModel start;
-    start.kansuu = 3, start.terms.yFreq[3] = 7;
+    start.termCount = 3, start.terms.yFreq[3] = 7;
     EngineRig rig(start);
     std::vector<TermTables> drawn;
     for (int k = 0; k < 3; ++k) rig.engine.EvolveFigure(), drawn.push_back(rig.model.terms);
@@ -291,10 +291,10 @@ class TestCore : public QObject {
     QCOMPARE(rig.model.terms.yFreq, drawn[1].yFreq);
     QCOMPARE(QList<int>({rig.canvas.cls, int(rig.canvas.points.size()), rig.offsets.back()}),
              QList({4, kStepsPerPass, -1}));
-    rig.engine.SetKansuu(4);
+    rig.engine.SetTermCount(4);
     QVERIFY(rig.engine.StepForward(1) && !rig.engine.StepForward(1));
     QCOMPARE(rig.model.terms.xAmp, drawn[2].xAmp);
-    QCOMPARE(QList<int>({rig.model.terms.yFreq[3], rig.canvas.cls, rig.ring.histPos}),
+    QCOMPARE(QList<int>({rig.model.terms.yFreq[3], rig.canvas.cls, rig.ring.nextSlot}),
              QList({0, 5, 3}));
   }
   // Refused before Qt's reader, which fills a cut file up (whole ones are read at every Start).
@@ -317,7 +317,7 @@ class TestCore : public QObject {
       QCOMPARE(::mkfifo(QFile::encodeName(file.fileName()).constData(), 0600), 0);
     else
       QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush());
-    const Picture picture = LoadPicture(file.fileName());
+    const Picture picture = LoadBitmap(file.fileName());
     QVERIFY2(picture.error.contains(reason) && picture.image.isNull(), qPrintable(picture.error));
   }
 
@@ -332,7 +332,7 @@ class TestCore : public QObject {
     std::signal(SIGXFSZ, SIG_IGN);  // else the write kills the process instead of failing
     const rlimit limited{4096, saved.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &limited);
-    const QString reason = SavePicture(ImageCanvas().Image(), old.fileName());
+    const QString reason = SaveBitmap(ImageCanvas().Image(), old.fileName());
     ::setrlimit(RLIMIT_FSIZE, &saved);
     QCOMPARE(reason, u"File too large"_s);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"x.bmp"_s});

@@ -18,7 +18,7 @@
 #include "files/window_placement.h"
 #include "ui/canvas_widget.h"
 #include "ui/file_lists.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/help_viewer.h"
 #include "ui/qt_runtime.h"
 
@@ -36,12 +36,12 @@ namespace {
 
 // The real main window in a program folder of its own; it keeps what the user is told and asked.
 struct FormRig final : RuntimeServices, RandomSource {
-  QString AppPath() const override { return appPath; }
-  QString UserDataPath() const override { return userData; }
+  QString ProgramFolder() const override { return appPath; }
+  QString UserDataFolder() const override { return userData; }
   void ShowFailure(QWidget *, const QString &text) override { failures << text; }
   bool AskYesNo(QWidget *, const QString &text) override { return questions << text, answer; }
   void ShowHelp(QWidget *, const QString &file) override { helpShown << file; }
-  void End() override { ++ended; }
+  void Quit() override { ++ended; }
 
   QTemporaryDir folder;
   QString appPath = folder.path(), userData = appPath + "/home/kurvimo";
@@ -49,10 +49,10 @@ struct FormRig final : RuntimeServices, RandomSource {
   QStringList failures, questions, helpShown;
   bool answer = true;
   int ended = 0;
-  void Randomize() override {}
-  float Rnd() override { return std::uniform_real_distribution<float>()(sequence); }
+  void SeedFromClock() override {}
+  float Next() override { return std::uniform_real_distribution<float>()(sequence); }
   std::mt19937 sequence{1234};
-  Form1 form{*this, *this};
+  MainWindow form{*this, *this};
 
   template <typename T = QAbstractButton>
   T *get(const QString &name) {
@@ -61,13 +61,13 @@ struct FormRig final : RuntimeServices, RandomSource {
   }
   QString text(const QString &label) { return get<QLabel>(label)->text(); }
   void click(const char *button) { QTest::mouseClick(get(button), Qt::LeftButton); }
-  QImage canvas() { return get<CanvasWidget>("Picture1")->Image(); }
+  QImage canvas() { return get<CanvasWidget>("canvas")->Image(); }
   const FigureModel &model() { return form.engine().model(); }
   void menu(const char *entry) { get<QAction>(entry)->trigger(); }
   void run(const char *mode, int ticks) {
-    click(mode), click("comstart");
-    while (ticks-- > 0) form.Timer1_Timer();
-    click("comstart");
+    click(mode), click("startStopButton");
+    while (ticks-- > 0) form.Tick();
+    click("startStopButton");
   }
   // Chooses a menu entry that opens a modal window, and hands the window to `drive`.
   void withModal(const char *entry, const std::function<void(QWidget *)> &drive) {
@@ -83,18 +83,18 @@ struct FormRig final : RuntimeServices, RandomSource {
   bool saveAs(const QString &folder, const QString &name) {
     QDir::setCurrent(folder);
     bool open = false;
-    withModal("mnuSaveAs", [&](QWidget *w) {
-      w->findChild<QLineEdit *>("txtTargetFile")->setText(name);
-      QTest::mouseClick(w->findChild<QWidget *>("Command1"), Qt::LeftButton);
+    withModal("actionSaveAs", [&](QWidget *w) {
+      w->findChild<QLineEdit *>("fileNameEdit")->setText(name);
+      QTest::mouseClick(w->findChild<QWidget *>("saveButton"), Qt::LeftButton);
       open = w->isVisible();
     });
     return open;
   }
 };
 
-// Acts: S Start/Stop, c Clear, d Display, < > history, N R draw modes, t a tick of Timer1, k keep
+// Acts: S Start/Stop, c Clear, d Display, < > history, N R draw modes, t a tick of tickTimer_, k keep
 // the canvas in mind, u the program's folder goes (not even root can write it then). Seen: Start's
-// caption; which of comstart comMl comMr cmdcls cmdsaihyouji Option1 Option2 mnuSave respond; the
+// caption; which of startStopButton olderButton newerButton clearButton displayButton newModeButton reserveModeButton actionSave respond; the
 // counter and the offset; the canvas: blank, drawn, the same as kept, or drawn over it (every
 // point kept is still set); where sgz.bmp is: -, program or user.
 struct Scene {
@@ -119,14 +119,14 @@ const Scene kScenes[] = {
 // A slider's label at load, at the lowest value, while dragged to the highest, let go; its member.
 struct Slider {
   const char *word, *shown;  // the slider is HScroll_<word>, its label Lab_<word>
-  std::int16_t FigureModel::*member;
+  int FigureModel::*member;
 };
 const Slider kSliders[] = {
-    {"bairitu", "5 0 0 20 20", &FigureModel::bairitu},
-    {"xichi", "250 0 0 500 500", &FigureModel::xichi},
-    {"yichi", "50 0 0 500 500", &FigureModel::yichi},
-    {"kansuu", "9 4 4 16 16", &FigureModel::kansuu},
-    {"henka", "0 0 0 10 10", &FigureModel::henka},
+    {"magnification", "5 0 0 20 20", &FigureModel::magnification},
+    {"xPosition", "250 0 0 500 500", &FigureModel::xPosition},
+    {"yPosition", "50 0 0 500 500", &FigureModel::yPosition},
+    {"termCount", "9 4 4 16 16", &FigureModel::termCount},
+    {"changeSpeed", "0 0 0 10 10", &FigureModel::changeSpeed},
     {"color", "black black black bright white 15", &FigureModel::colorIndex},
 };
 
@@ -154,14 +154,14 @@ const Fault kFaults[] = {
 };
 
 QImage Saved(const QString &path) {
-  return LoadPicture(path).image.convertToFormat(QImage::Format_RGB32);
+  return LoadBitmap(path).image.convertToFormat(QImage::Format_RGB32);
 }
 
 // See Scene; `kept` is the canvas kept in mind.
 QString Shown(FormRig &rig, const QImage &kept) {
   QString enabled;
   for (const char *name :
-       {"comstart", "comMl", "comMr", "cmdcls", "cmdsaihyouji", "Option1", "Option2", "mnuSave"})
+       {"startStopButton", "olderButton", "newerButton", "clearButton", "displayButton", "newModeButton", "reserveModeButton", "actionSave"})
     enabled += rig.form.findChild<QObject *>(name)->property("enabled").toBool() ? '1' : '0';
   const QImage canvas = rig.canvas();
   const QRgb white = QColor(Qt::white).rgb();
@@ -175,8 +175,8 @@ QString Shown(FormRig &rig, const QImage &kept) {
   const int seen = canvas == kept ? 3 : drawn == 0 ? 2 : lost == 0;
   const int sgz =
       QFile::exists(rig.folder.path() + "/sgz.bmp") ? 2 : QFile::exists(rig.userData + "/sgz.bmp");
-  return QStringList{rig.get("comstart")->text(), enabled,     rig.text("Labcount"),
-                     rig.text("Labmodoru"),       state[seen], where[sgz]}
+  return QStringList{rig.get("startStopButton")->text(), enabled,     rig.text("figureCountLabel"),
+                     rig.text("historyOffsetLabel"),       state[seen], where[sgz]}
       .join('|');
 }
 
@@ -195,11 +195,11 @@ class TestWindows : public QObject {
   void commandsRespondAsTheRunGoes() {
     QFETCH(Scene, scene);
     FormRig rig;
-    auto *timer = rig.form.findChild<QTimer *>("Timer1");
+    auto *timer = rig.form.findChild<QTimer *>("tickTimer");
     QVERIFY(timer->isActive() && timer->interval() == 500);
     QTimerEvent tick(timer->timerId());
-    const char *buttons[] = {"comstart", "cmdcls",  "cmdsaihyouji", "comMl",
-                             "comMr",    "Option1", "Option2"};
+    const char *buttons[] = {"startStopButton", "clearButton",  "displayButton", "olderButton",
+                             "newerButton",    "newModeButton", "reserveModeButton"};
     QImage kept;
     for (const char *act = scene.acts; *act; ++act) {
       if (*act == 't') QCoreApplication::sendEvent(timer, &tick);
@@ -213,11 +213,11 @@ class TestWindows : public QObject {
   // The keys and the thumb move a slider, which counts once let go; nothing redraws until a tick.
   void slidersShowTheirValueAndSetTheEngine() {
     FormRig rig;
-    rig.run("Option1", 1);
+    rig.run("newModeButton", 1);
     const QImage drawn = rig.canvas();
     for (const Slider &s : kSliders) {
-      auto *slider = rig.get<QScrollBar>(u"HScroll_"_s + s.word);
-      const QString label = u"Lab_"_s + s.word;
+      auto *slider = rig.get<QScrollBar>(QLatin1String(s.word) + u"Slider"_s);
+      const QString label = QLatin1String(s.word) + u"Label"_s;
       QStringList shown{rig.text(label)};
       QTest::keyClick(slider, Qt::Key_Home);
       shown << rig.text(label);
@@ -251,35 +251,35 @@ class TestWindows : public QObject {
     file.close();
     QFETCH(bool, yes);
     rig.answer = yes;
-    rig.run("Option1", 2);
+    rig.run("newModeButton", 2);
     QDir::setCurrent(dir.path());
-    rig.withModal("mnuSaveAs", [&](QWidget *w) {
-      auto *name = w->findChild<QLineEdit *>("txtTargetFile");
+    rig.withModal("actionSaveAs", [&](QWidget *w) {
+      auto *name = w->findChild<QLineEdit *>("fileNameEdit");
       QCOMPARE(name->text(), u"File1"_s);
-      auto *files = w->findChild<QListWidget *>("File1");
+      auto *files = w->findChild<QListWidget *>("fileList");
       if (old != "none") {
         QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
                           files->visualItemRect(files->item(0)).center());
       }
       for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) QTest::keyClick(name, key);
       QVERIFY(w->isVisible() && rig.questions.isEmpty());  // neither key presses Save
-      QTest::mouseClick(w->findChild<QWidget *>("Command1"), Qt::LeftButton);
+      QTest::mouseClick(w->findChild<QWidget *>("saveButton"), Qt::LeftButton);
       QVERIFY(!w->isVisible());
     });
     const QString question = file.fileName() + u" ファイルは既に存在します。上書きしますか？"_s;
     QCOMPARE(rig.questions, old.size() == 3 ? QStringList{question} : QStringList());
-    QCOMPARE(rig.form.module1().currentFileName, written ? file.fileName() : QString());
-    QCOMPARE(rig.get<QAction>("mnuSave")->isEnabled(), written);
+    QCOMPARE(rig.form.saveState().savePath, written ? file.fileName() : QString());
+    QCOMPARE(rig.get<QAction>("actionSave")->isEnabled(), written);
     QCOMPARE(Saved(file.fileName()), written ? rig.canvas() : QImage());  // "old" is no picture
-    rig.click("cmdcls");
-    if (written) rig.menu("mnuSave");  // writes that file again, without asking
+    rig.click("clearButton");
+    if (written) rig.menu("actionSave");  // writes that file again, without asking
     QCOMPARE(Saved(file.fileName()), written ? rig.canvas() : QImage());
     // A current folder that has gone is no place to save: the window opens at home.
     QDir(dir.path()).mkdir(u"gone"_s);
     QDir::setCurrent(dir.path() + u"/gone"_s);
     QDir(dir.path()).rmdir(u"gone"_s);
-    rig.withModal("mnuSaveAs", [&](QWidget *w) {
-      QCOMPARE(w->findChild<DirList *>("Dir1")->Path(), QDir::homePath());
+    rig.withModal("actionSaveAs", [&](QWidget *w) {
+      QCOMPARE(w->findChild<FolderList *>("folderList")->Path(), QDir::homePath());
     });
   }
 
@@ -294,24 +294,24 @@ class TestWindows : public QObject {
     const QString folder = rig.appPath;
     QImage canvas;
     const auto everything = [&] {
-      QStringList all{Shown(rig, canvas), rig.form.module1().currentFileName};
+      QStringList all{Shown(rig, canvas), rig.form.saveState().savePath};
       const HistoryRing &h = rig.form.engine().history();
       const auto *model = reinterpret_cast<const char *>(&rig.model());  // up to its tail padding
-      all << QByteArray(model, offsetof(FigureModel, centerSet) + 2).toHex()
-          << u"%1 %2 %3"_s.arg(h.histPos).arg(h.histFull).arg(h.modoru);
+      all << QByteArray(model, offsetof(FigureModel, drawnSinceStart) + 2).toHex()
+          << u"%1 %2 %3"_s.arg(h.nextSlot).arg(h.wrapped).arg(h.offset);
       for (QDirIterator it(folder, QDirIterator::Subdirectories); it.hasNext();) all << it.next();
       return all;
     };
-    rig.run("Option1", 2);
-    rig.run("Option2", 1);  // leaves a good sgz.bmp behind
-    rig.click("Option1");
+    rig.run("newModeButton", 2);
+    rig.run("reserveModeButton", 1);  // leaves a good sgz.bmp behind
+    rig.click("newModeButton");
     f.prepare(rig);
     canvas = rig.canvas();
     const QStringList before = everything();
-    if (f.command == 'R') rig.click("Option2");
-    if (f.command == 'S' || f.command == 'R') rig.click("comstart");
+    if (f.command == 'R') rig.click("reserveModeButton");
+    if (f.command == 'S' || f.command == 'R') rig.click("startStopButton");
     if (f.command == 'A') QVERIFY2(rig.saveAs(folder, "x"), "the save-as window closed");
-    if (f.command == 'F') rig.menu("mnuSave");
+    if (f.command == 'F') rig.menu("actionSave");
     QCOMPARE(rig.failures.size(), 1);
     const QString &said = rig.failures[0];
     QVERIFY2(said.contains(folder + '/' + f.file) && said.contains(f.reason), qPrintable(said));
@@ -322,19 +322,19 @@ class TestWindows : public QObject {
   void helpAndVersion() {
     FormRig rig;
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
-      rig.withModal("mnuVersion", [&](QWidget *w) {
-        QCOMPARE(w->findChild<QLabel *>("Label2")->text(), u"Version 1.0"_s);
+      rig.withModal("actionAbout", [&](QWidget *w) {
+        QCOMPARE(w->findChild<QLabel *>("versionLabel")->text(), u"Version 1.0"_s);
         const QScreen *screen = QGuiApplication::primaryScreen();
         QCOMPARE(w->pos(), PlaceOnScreen(screen->geometry().size(), screen->logicalDotsPerInchX()));
-        QCOMPARE(w->findChild<QLabel *>("picIcon")->pixmap().size(), QSize(32, 32));
-        QTest::keyClick(w->findChild<QWidget *>("cmdOK"), key);
+        QCOMPARE(w->findChild<QLabel *>("iconLabel")->pixmap().size(), QSize(32, 32));
+        QTest::keyClick(w->findChild<QWidget *>("okButton"), key);
         QVERIFY(!w->isVisible());
       });
     }
     QTest::keyClick(&rig.form, Qt::Key_F1);  // nothing before Help has named the file
-    rig.menu("mnuMokuji");
-    QTest::keyClick(rig.get<QWidget>("HScroll_bairitu"), Qt::Key_F1);
-    rig.withModal("mnuVersion", [&](QWidget *w) { QTest::keyClick(w, Qt::Key_F1); });
+    rig.menu("actionHelp");
+    QTest::keyClick(rig.get<QWidget>("magnificationSlider"), Qt::Key_F1);
+    rig.withModal("actionAbout", [&](QWidget *w) { QTest::keyClick(w, Qt::Key_F1); });
     QCOMPARE(rig.helpShown, QStringList(3, rig.appPath + u"/krv.hlp"_s));
     QtRuntime runtime;  // its question has Yes as the default
     QTimer::singleShot(0, [] { QTest::keyClick(qApp->activeModalWidget(), Qt::Key_Return); });
@@ -342,7 +342,7 @@ class TestWindows : public QObject {
     HelpViewer viewer;  // says why it cannot show a page
     viewer.Open(u"/nonexistent/krv.hlp"_s);
     QVERIFY(viewer.toPlainText().contains(u"No such file"_s));
-    rig.menu("mnuExit");
+    rig.menu("actionExit");
     QCOMPARE(rig.ended, 1);
   }
 
@@ -354,35 +354,35 @@ class TestWindows : public QObject {
     const auto set = [&](const char *slider, int v) { rig.get<QScrollBar>(slider)->setValue(v); };
     qint64 heapAtStart = 0;
     for (int run = 0; run < 52; ++run) {  // terms 4..16, change speeds 0 and 10, both draw modes
-      set("HScroll_kansuu", 4 + run / 4), set("HScroll_henka", run / 2 % 2 * 10);
-      set("HScroll_bairitu", run % 3 * 10), set("HScroll_xichi", run % 3 * 250);  // off the canvas
-      rig.click(run % 2 ? "Option2" : "Option1");
-      rig.click("comstart");
+      set("termCountSlider", 4 + run / 4), set("changeSpeedSlider", run / 2 % 2 * 10);
+      set("magnificationSlider", run % 3 * 10), set("xPositionSlider", run % 3 * 250);  // off the canvas
+      rig.click(run % 2 ? "reserveModeButton" : "newModeButton");
+      rig.click("startStopButton");
       const int ticks = run < 51 ? 1923 : 100000 - 51 * 1923;
       std::vector<std::array<std::int16_t, 4>> drawn;  // term 0 of each table, as drawn
       const auto zero = [&] { return std::array{t.xAmp[0], t.yAmp[0], t.xFreq[0], t.yFreq[0]}; };
       for (int tick = 1; tick <= ticks; ++tick) {
-        if (tick == ticks / 2) set("HScroll_kansuu", 20 - run / 4);
-        rig.form.Timer1_Timer();
+        if (tick == ticks / 2) set("termCountSlider", 20 - run / 4);
+        rig.form.Tick();
         drawn.push_back(zero());
         bool held = true;
-        for (int i = 0; i < rig.model().kansuu; ++i) {
+        for (int i = 0; i < rig.model().termCount; ++i) {
           held &= t.xAmp[i] >= 0 && t.xAmp[i] <= 10 && t.yAmp[i] >= 0 && t.yAmp[i] <= 10 &&
                   t.xFreq[i] >= 1 && t.xFreq[i] <= 10 && t.yFreq[i] >= 1 && t.yFreq[i] <= 10;
         }
-        if (!held || rig.text("Labcount") != QString::number(tick))
+        if (!held || rig.text("figureCountLabel") != QString::number(tick))
           QFAIL(qPrintable(
-              u"run %1, tick %2, count %3"_s.arg(run).arg(tick).arg(rig.text("Labcount"))));
+              u"run %1, tick %2, count %3"_s.arg(run).arg(tick).arg(rig.text("figureCountLabel"))));
       }
-      rig.click("comstart");
-      for (const char *button : {"comMl", "comMr"}) {
+      rig.click("startStopButton");
+      for (const char *button : {"olderButton", "newerButton"}) {
         for (int i = 0; i < (run % 4 ? 3 : 1005); ++i) {
           rig.click(button);
-          const int back = std::abs(rig.text("Labmodoru").toInt()) % 1000;
+          const int back = std::abs(rig.text("historyOffsetLabel").toInt()) % 1000;
           QCOMPARE(zero(), drawn[ticks - 1 - back]);
         }
       }
-      QCOMPARE(rig.text("Labmodoru") + rig.failures.join(' '), "0");
+      QCOMPARE(rig.text("historyOffsetLabel") + rig.failures.join(' '), "0");
       QCoreApplication::processEvents();        // let the window paint, as it would between ticks
       if (run == 1) heapAtStart = HeapInUse();  // the canvas's lasting buffers exist by now
     }

@@ -1,14 +1,14 @@
 #include <QApplication>
 
 #include "platform/system_random.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/qt_runtime.h"
 
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
   kurvimo::QtRuntime runtime;
   kurvimo::SystemRandom random;
-  kurvimo::Form1 form(runtime, random);
-  form.show();
+  kurvimo::MainWindow window(runtime, random);
+  window.show();
   return app.exec();
 }

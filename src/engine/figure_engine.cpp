@@ -32,43 +32,43 @@ void Clamp(std::int16_t &value, std::int16_t lowest) {
 
 }  // namespace
 
-FigureEngine::FigureEngine(Canvas &canvas, RandomSource &random, FigureCaptions &captions,
+FigureEngine::FigureEngine(Canvas &canvas, RandomSource &random, CounterDisplay &counters,
                            const FigureModel &start)
-    : canvas_(canvas), random_(random), captions_(captions), model_(start) {}
+    : canvas_(canvas), random_(random), counters_(counters), model_(start) {}
 
 void FigureEngine::ForgetCentring() {
   model_.xShift = 0;
-  model_.xCenterRef = 0;
+  model_.referenceCenter = 0;
 }
 
 void FigureEngine::Start() {
   SeedFigure();
-  model_.running = 1;
+  model_.running = true;
 }
 
 void FigureEngine::SeedFigure() {
   TermTables &t = model_.terms;
-  for (int i = 0; i < LiveTerms(model_.kansuu); ++i) {
-    t.xAmp[i] = SeedValue(random_.Rnd());
-    t.yAmp[i] = SeedValue(random_.Rnd());
-    t.xFreq[i] = SeedValue(random_.Rnd());
-    t.yFreq[i] = SeedValue(random_.Rnd());
+  for (int i = 0; i < LiveTerms(model_.termCount); ++i) {
+    t.xAmp[i] = SeedValue(random_.Next());
+    t.yAmp[i] = SeedValue(random_.Next());
+    t.xFreq[i] = SeedValue(random_.Next());
+    t.yFreq[i] = SeedValue(random_.Next());
   }
-  model_.drawCount = 0;
-  captions_.ShowCount(model_.drawCount);
+  model_.figureCount = 0;
+  counters_.ShowFigureCount(model_.figureCount);
   history_.Reset();
-  model_.centerSet = 0;
-  captions_.ShowModoru(history_.modoru);
+  model_.drawnSinceStart = false;
+  counters_.ShowHistoryOffset(history_.offset);
 }
 
 void FigureEngine::EvolveFigure() {
-  canvas_.Cls();
+  canvas_.Clear();
   NudgeTerms();
   ClampTerms();
   DrawFigure();
-  history_.Record(model_.terms, model_.kansuu);
-  ++model_.drawCount;
-  captions_.ShowCount(model_.drawCount);
+  history_.Record(model_.terms, model_.termCount);
+  ++model_.figureCount;
+  counters_.ShowFigureCount(model_.figureCount);
 }
 
 void FigureEngine::DrawFigure() {
@@ -76,22 +76,22 @@ void FigureEngine::DrawFigure() {
 }
 
 void FigureEngine::NudgeTerms() {
-  const int live = LiveTerms(model_.kansuu);
+  const int live = LiveTerms(model_.termCount);
   if (live == 0) return;
   TermTable *tables[] = {&model_.terms.xAmp, &model_.terms.yAmp, &model_.terms.xFreq,
                          &model_.terms.yFreq};
-  for (int iteration = 0; iteration <= model_.henka; ++iteration) {
+  for (int iteration = 0; iteration <= model_.changeSpeed; ++iteration) {
     int signs[4];
-    for (int &sign : signs) sign = random_.Rnd() < kSignSplit ? -1 : 1;
+    for (int &sign : signs) sign = random_.Next() < kSignSplit ? -1 : 1;
     for (int table = 0; table < 4; ++table) {
-      (*tables[table])[TermIndex(random_.Rnd(), live)] += signs[table];
+      (*tables[table])[TermIndex(random_.Next(), live)] += signs[table];
     }
   }
 }
 
 void FigureEngine::ClampTerms() {
   TermTables &t = model_.terms;
-  for (int i = 0; i < LiveTerms(model_.kansuu); ++i) {
+  for (int i = 0; i < LiveTerms(model_.termCount); ++i) {
     Clamp(t.xAmp[i], kAmpMin);
     Clamp(t.yAmp[i], kAmpMin);
     Clamp(t.xFreq[i], kFreqMin);
@@ -112,9 +112,9 @@ bool FigureEngine::StepForward(std::int16_t n) {
 }
 
 void FigureEngine::ShowRecorded() {
-  captions_.ShowModoru(history_.modoru);
-  history_.Restore(model_.terms, model_.kansuu);
-  canvas_.Cls();
+  counters_.ShowHistoryOffset(history_.offset);
+  history_.Restore(model_.terms, model_.termCount);
+  canvas_.Clear();
   DrawFigure();
 }
 

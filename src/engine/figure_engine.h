@@ -10,38 +10,38 @@
 namespace kurvimo {
 
 // Where the engine shows its counters; the main window puts them in its labels.
-class FigureCaptions {
+class CounterDisplay {
  public:
-  virtual ~FigureCaptions() = default;
-  virtual void ShowCount(std::int32_t drawCount) = 0;
-  virtual void ShowModoru(std::int16_t modoru) = 0;
+  virtual ~CounterDisplay() = default;
+  virtual void ShowFigureCount(int figureCount) = 0;
+  virtual void ShowHistoryOffset(std::int16_t offset) = 0;
 };
 
 // The figure state of the main window and everything that changes it, free of widgets. The window
 // tells it what the user did through the calls below; nothing else writes its model.
 class FigureEngine {
  public:
-  FigureEngine(Canvas &canvas, RandomSource &random, FigureCaptions &captions,
+  FigureEngine(Canvas &canvas, RandomSource &random, CounterDisplay &counters,
                const FigureModel &start = {});
 
   const FigureModel &model() const { return model_; }
   const HistoryRing &history() const { return history_; }
 
   // The six sliders; a value takes effect when the next figure is evolved or drawn.
-  void SetBairitu(std::int16_t value) { model_.bairitu = value; }
-  void SetXichi(std::int16_t value) { model_.xichi = value; }
-  void SetYichi(std::int16_t value) { model_.yichi = value; }
-  void SetKansuu(std::int16_t value) { model_.kansuu = value; }
-  void SetHenka(std::int16_t value) { model_.henka = value; }
-  void SetColorIndex(std::int16_t value) { model_.colorIndex = value; }
+  void SetMagnification(int value) { model_.magnification = value; }
+  void SetXPosition(int value) { model_.xPosition = value; }
+  void SetYPosition(int value) { model_.yPosition = value; }
+  void SetTermCount(int value) { model_.termCount = value; }
+  void SetChangeSpeed(int value) { model_.changeSpeed = value; }
+  void SetColorIndex(int value) { model_.colorIndex = value; }
   // The draw mode, as read at Start and Stop.
-  void SetReserveMode(std::int16_t mode) { model_.reserveMode = mode; }
+  void SetDrawMode(DrawMode mode) { model_.drawMode = mode; }
   // No reference centre, as when the window loads.
   void ForgetCentring();
 
   // Fresh live terms, an empty ring and a new count; from then on ticks evolve the figure.
   void Start();
-  void Stop() { model_.running = 0; }
+  void Stop() { model_.running = false; }
   // One timer tick's change: nudge, clamp, draw, record, count.
   void EvolveFigure();
   void DrawFigure();
@@ -57,7 +57,7 @@ class FigureEngine {
 
   Canvas &canvas_;
   RandomSource &random_;
-  FigureCaptions &captions_;
+  CounterDisplay &counters_;
   FigureModel model_;
   HistoryRing history_;
 };

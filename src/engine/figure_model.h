@@ -6,24 +6,28 @@
 
 namespace kurvimo {
 
+// How a run begins: on the clean background, or on the picture drawn so far.
+enum class DrawMode { kNew, kReserve };
+
 // The numeric state of the main window: terms, slider copies, run flags, centring state.
 struct FigureModel {
   TermTables terms;
 
-  std::int16_t kansuu = 0;      // live terms, 4..16
-  std::int16_t bairitu = 0;     // magnification, 0..20
-  std::int16_t xichi = 0;       // canvas x of the walk's origin, 0..500
-  std::int16_t yichi = 0;       // canvas y of the walk's origin, 0..500
-  std::int16_t henka = 0;       // change speed, 0..10
-  std::int16_t colorIndex = 0;  // palette entry, 0..15
+  int termCount = 0;      // live terms, 4..16
+  int magnification = 0;  // canvas pixels per unit of the walk, 0..20
+  int xPosition = 0;      // canvas x of the walk's origin, 0..500
+  int yPosition = 0;      // canvas y of the walk's origin, 0..500
+  int changeSpeed = 0;    // each tick nudges changeSpeed + 1 times, 0..10
+  int colorIndex = 0;     // palette entry, 0..15
 
-  std::int16_t running = 0;
-  std::int16_t reserveMode = 0;
-  std::int32_t drawCount = 0;
+  bool running = false;
+  DrawMode drawMode = DrawMode::kNew;
+  int figureCount = 0;  // figures drawn since Start
 
-  std::int16_t xShift = 0;      // added to every plotted x
-  std::int16_t xCenterRef = 0;  // where figures are centred; 0 = no reference
-  std::int16_t centerSet = 0;   // 1 once the first figure after Start is drawn
+  // 16-bit, as the centring arithmetic saturates there.
+  std::int16_t xShift = 0;           // added to every plotted x
+  std::int16_t referenceCenter = 0;  // where figures are centred; 0 = no reference
+  bool drawnSinceStart = false;      // the first figure after Start takes the reference
 };
 
 }  // namespace kurvimo

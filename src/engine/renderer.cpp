@@ -60,7 +60,7 @@ class CanvasSink final : public PlotSink {
         column[i] = static_cast<float>(x[start + i]);
         row[i] = static_cast<float>(y[start + i]);
       }
-      canvas_.PSetRun({column.data(), n}, {row.data(), n}, colour_);
+      canvas_.SetPixels({column.data(), n}, {row.data(), n}, colour_);
     }
   }
 
@@ -122,12 +122,12 @@ void PlotPass(Walk &walk, const Frame &frame, double shift, PlotSink &sink) {
 
 template <typename Walk>
 void Trace(FigureModel &model, Walk &walk, PlotSink &sink) {
-  const Frame frame{double(model.bairitu), double(model.xichi), double(model.yichi)};
+  const Frame frame{double(model.magnification), double(model.xPosition), double(model.yPosition)};
   const std::int16_t xCenter = MeasurePass(walk, frame);
-  if (model.xCenterRef != 0) model.xShift = RoundToInt16(model.xCenterRef - xCenter);
+  if (model.referenceCenter != 0) model.xShift = RoundToInt16(model.referenceCenter - xCenter);
   PlotPass(walk, frame, model.xShift, sink);
-  if (model.centerSet == 0 && model.reserveMode == 0) model.xCenterRef = xCenter;
-  model.centerSet = 1;
+  if (!model.drawnSinceStart && model.drawMode == DrawMode::kNew) model.referenceCenter = xCenter;
+  model.drawnSinceStart = true;
 }
 
 }  // namespace
@@ -186,17 +186,17 @@ bool PathAvailable(RenderPath path) {
 
 void RenderFigure(FigureModel &model, PlotSink &sink, RenderPath path) {
   ClearUpperVectorHalves();
-  if (path == RenderPath::kPlain || !TableWalk::Fits(model.terms, model.kansuu)) {
-    PlainWalk walk(model.terms, model.kansuu);
+  if (path == RenderPath::kPlain || !TableWalk::Fits(model.terms, model.termCount)) {
+    PlainWalk walk(model.terms, model.termCount);
     Trace(model, walk, sink);
     return;
   }
-  TableWalk walk(model.terms, model.kansuu, UnitFor(path));
+  TableWalk walk(model.terms, model.termCount, UnitFor(path));
   Trace(model, walk, sink);
 }
 
 void DrawFigure(FigureModel &model, Canvas &canvas, RenderPath path) {
-  CanvasSink sink(canvas, QBColor(model.colorIndex));
+  CanvasSink sink(canvas, PaletteColor(model.colorIndex));
   RenderFigure(model, sink, path);
 }
 

@@ -55,7 +55,7 @@ class PlotSink {
 // Updates the model's centring state.
 void RenderFigure(FigureModel &model, PlotSink &sink, RenderPath path = RenderPath::kFastest);
 
-// RenderFigure onto a canvas: one PSet per point, in the model's colour.
+// RenderFigure onto a canvas: one SetPixel per point, in the model's colour.
 void DrawFigure(FigureModel &model, Canvas &canvas, RenderPath path = RenderPath::kFastest);
 
 }  // namespace kurvimo

@@ -32,7 +32,7 @@ QString OverwriteQuestion(const QString &path) {
 
 bool WritePicture(RuntimeServices &runtime, QWidget *parent, const QImage &image,
                   const QString &path) {
-  const QString reason = SavePicture(image, path);
+  const QString reason = SaveBitmap(image, path);
   if (reason.isEmpty()) return true;
   runtime.ShowFailure(parent,
                       QStringLiteral("The picture was not saved.\n\n\"%1\" cannot be written: %2.")

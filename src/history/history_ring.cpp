@@ -16,54 +16,54 @@ bool FitsInt16(int value) {
 }  // namespace
 
 void HistoryRing::Reset() {
-  histPos = 0;
-  histFull = 0;
-  modoru = 0;
+  nextSlot = 0;
+  wrapped = false;
+  offset = 0;
 }
 
-void HistoryRing::Record(const TermTables &terms, std::int16_t kansuu) {
-  for (int i = 0; i < LiveTerms(kansuu); ++i) {
-    histXAmp[i][histPos] = terms.xAmp[i];
-    histYAmp[i][histPos] = terms.yAmp[i];
-    histXFreq[i][histPos] = terms.xFreq[i];
-    histYFreq[i][histPos] = terms.yFreq[i];
+void HistoryRing::Record(const TermTables &terms, int termCount) {
+  for (int i = 0; i < LiveTerms(termCount); ++i) {
+    xAmp[i][nextSlot] = terms.xAmp[i];
+    yAmp[i][nextSlot] = terms.yAmp[i];
+    xFreq[i][nextSlot] = terms.xFreq[i];
+    yFreq[i][nextSlot] = terms.yFreq[i];
   }
-  if (++histPos == kSlots) {
-    histPos = 0;
-    histFull = 1;
+  if (++nextSlot == kSlots) {
+    nextSlot = 0;
+    wrapped = true;
   }
 }
 
 // Before the ring has wrapped only recorded figures can be reached. The 16-bit offset must also
 // stay representable: a wrapped ring would otherwise let it count down forever and overflow.
 bool HistoryRing::MoveBack(std::int16_t n) {
-  if (histFull == 0 && std::abs(modoru) > histPos - (n + 1)) return false;
-  const int moved = modoru - n;
+  if (!wrapped && std::abs(offset) > nextSlot - (n + 1)) return false;
+  const int moved = offset - n;
   if (!FitsInt16(moved)) return false;
-  modoru = static_cast<std::int16_t>(moved);
+  offset = static_cast<std::int16_t>(moved);
   return true;
 }
 
 bool HistoryRing::MoveForward(std::int16_t n) {
-  const int moved = modoru + n;
-  if (histFull == 0 && moved > 0) return false;
+  const int moved = offset + n;
+  if (!wrapped && moved > 0) return false;
   if (!FitsInt16(moved)) return false;
-  modoru = static_cast<std::int16_t>(moved);
+  offset = static_cast<std::int16_t>(moved);
   return true;
 }
 
 int HistoryRing::SelectedSlot() const {
-  const int back = histPos - 1 - std::abs(static_cast<int>(modoru));
+  const int back = nextSlot - 1 - std::abs(static_cast<int>(offset));
   return ((back % kSlots) + kSlots) % kSlots;
 }
 
-void HistoryRing::Restore(TermTables &terms, std::int16_t kansuu) const {
+void HistoryRing::Restore(TermTables &terms, int termCount) const {
   const int slot = SelectedSlot();
-  for (int i = 0; i < LiveTerms(kansuu); ++i) {
-    terms.xAmp[i] = histXAmp[i][slot];
-    terms.yAmp[i] = histYAmp[i][slot];
-    terms.xFreq[i] = histXFreq[i][slot];
-    terms.yFreq[i] = histYFreq[i][slot];
+  for (int i = 0; i < LiveTerms(termCount); ++i) {
+    terms.xAmp[i] = xAmp[i][slot];
+    terms.yAmp[i] = yAmp[i][slot];
+    terms.xFreq[i] = xFreq[i][slot];
+    terms.yFreq[i] = yFreq[i][slot];
   }
 }
 

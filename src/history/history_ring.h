@@ -16,8 +16,8 @@ class HistoryRing {
 
   // Empties the ring for a new run; the recorded values stay in the tables.
   void Reset();
-  // Stores the live entries in the slot at histPos and moves histPos on, wrapping after 999.
-  void Record(const TermTables &terms, std::int16_t kansuu);
+  // Stores the live entries in the slot at nextSlot and moves nextSlot on, wrapping after 999.
+  void Record(const TermTables &terms, int termCount);
 
   // Move the offset by n and report whether they did; a refused move changes nothing.
   bool MoveBack(std::int16_t n);
@@ -26,15 +26,18 @@ class HistoryRing {
   // The slot the current offset shows, counted back from the newest one.
   int SelectedSlot() const;
   // Copies the selected slot into the live entries of `terms`.
-  void Restore(TermTables &terms, std::int16_t kansuu) const;
+  void Restore(TermTables &terms, int termCount) const;
 
-  Table histXAmp{};
-  Table histYAmp{};
-  Table histXFreq{};
-  Table histYFreq{};
-  std::int16_t histPos = 0;
-  std::int16_t histFull = 0;
-  std::int16_t modoru = 0;
+  // One table per term table, indexed by term and slot.
+  Table xAmp{};
+  Table yAmp{};
+  Table xFreq{};
+  Table yFreq{};
+  int nextSlot = 0;      // the slot the next figure is recorded in, 0..999
+  bool wrapped = false;  // once true, the steps go round the whole ring
+  // How far back the figure on show lies: 0 the newest, -1 the one before; positive only once
+  // wrapped. 16-bit, and the steps keep it so.
+  std::int16_t offset = 0;
 };
 
 }  // namespace kurvimo

@@ -6,14 +6,14 @@
 
 namespace kurvimo {
 
-// Room in each term table; only the first `kansuu` (at most 16) entries are ever live.
+// Room in each term table; only the first `termCount` (at most 16) entries are ever live.
 constexpr int kTableSize = 31;
 
 using TermTable = std::array<std::int16_t, kTableSize>;
 
-// How many table entries `kansuu` makes live, never more than the tables hold.
-inline int LiveTerms(int kansuu) {
-  return std::clamp(kansuu, 0, kTableSize);
+// How many table entries `termCount` makes live, never more than the tables hold.
+inline int LiveTerms(int termCount) {
+  return std::clamp(termCount, 0, kTableSize);
 }
 
 // Term values count tenths: of an amplitude unit, and of a radian of phase per step.

@@ -126,14 +126,14 @@ Picture DecodeBitmap(const QByteArray &bytes) {
   return {image, {}};
 }
 
-Picture LoadPicture(const QString &path) {
+Picture LoadBitmap(const QString &path) {
   QByteArray bytes;
   QString error = ReadRegularFile(path, kMaxFileBytes, bytes);
   if (!error.isEmpty()) return {{}, error};
   return DecodeBitmap(bytes);
 }
 
-QString SavePicture(const QImage &image, const QString &path) {
+QString SaveBitmap(const QImage &image, const QString &path) {
   // Encoded in memory first, so the file only ever sees a complete picture.
   QByteArray bytes;
   QBuffer buffer(&bytes);

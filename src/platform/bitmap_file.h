@@ -19,11 +19,11 @@ struct Picture {
 Picture DecodeBitmap(const QByteArray &bytes);
 
 // Reads a regular file and decodes it as above. Folders, pipes and devices are refused unread.
-Picture LoadPicture(const QString &path);
+Picture LoadBitmap(const QString &path);
 
 // Writes `image` as a bitmap through a temporary file in the same folder, renamed over `path` only
 // once complete, so a failure leaves any earlier file as it was. Returns the reason of a failure,
 // or an empty string.
-QString SavePicture(const QImage &image, const QString &path);
+QString SaveBitmap(const QImage &image, const QString &path);
 
 }  // namespace kurvimo

@@ -37,9 +37,9 @@ QRect ImageCanvas::DrawnRect() const {
   return QRect(QPoint(drawnLeft_, drawnTop_), QPoint(drawnRight_, drawnBottom_));
 }
 
-void ImageCanvas::Cls() {
+void ImageCanvas::Clear() {
   if (drawnRight_ < 0) return;
-  // Only the points drawn since the last Cls differ from the background.
+  // Only the points drawn since the last Clear differ from the background.
   const size_t rowBytes = sizeof(QRgb) * static_cast<size_t>(drawnRight_ - drawnLeft_ + 1);
   for (int row = drawnTop_; row <= drawnBottom_; ++row) {
     const auto *from = reinterpret_cast<const QRgb *>(background_.constScanLine(row));
@@ -49,11 +49,11 @@ void ImageCanvas::Cls() {
   ForgetDrawn();
 }
 
-void ImageCanvas::PSet(float x, float y, QRgb colour) {
-  PSetRun({&x, 1}, {&y, 1}, colour);
+void ImageCanvas::SetPixel(float x, float y, QRgb colour) {
+  SetPixels({&x, 1}, {&y, 1}, colour);
 }
 
-void ImageCanvas::PSetRun(std::span<const float> x, std::span<const float> y, QRgb colour) {
+void ImageCanvas::SetPixels(std::span<const float> x, std::span<const float> y, QRgb colour) {
   // The bounds live in locals for the run: the pixel writes could otherwise alias them.
   int left = drawnLeft_, right = drawnRight_, top = drawnTop_, bottom = drawnBottom_;
   const QRgb pixel = colour | kOpaque;
@@ -77,12 +77,12 @@ void ImageCanvas::PSetRun(std::span<const float> x, std::span<const float> y, QR
   drawnBottom_ = bottom;
 }
 
-// A deep copy: image_ must never be shared, or PSet would write into the copy too.
+// A deep copy: image_ must never be shared, or SetPixel would write into the copy too.
 QImage ImageCanvas::Image() const {
   return image_.copy();
 }
 
-void ImageCanvas::SetPicture(const QImage &picture) {
+void ImageCanvas::SetBackground(const QImage &picture) {
   background_.fill(kWhite);
   QPainter painter(&background_);
   painter.drawImage(0, 0, picture);
@@ -90,8 +90,8 @@ void ImageCanvas::SetPicture(const QImage &picture) {
   ResetImage();
 }
 
-// The points drawn since the last Cls count as changed until the next Cls; tracking them twice
-// would cost PSet more than repainting their bounds costs the screen.
+// The points drawn since the last Clear count as changed until the next Clear; tracking them twice
+// would cost SetPixel more than repainting their bounds costs the screen.
 QRect ImageCanvas::TakeDirtyRect() {
   const QRect changed = dirty_ | DrawnRect();
   dirty_ = QRect();

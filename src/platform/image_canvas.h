@@ -15,11 +15,11 @@ class ImageCanvas final : public Canvas {
 
   ImageCanvas();
 
-  void Cls() override;
-  void PSet(float x, float y, QRgb colour) override;
-  void PSetRun(std::span<const float> x, std::span<const float> y, QRgb colour) override;
+  void Clear() override;
+  void SetPixel(float x, float y, QRgb colour) override;
+  void SetPixels(std::span<const float> x, std::span<const float> y, QRgb colour) override;
   QImage Image() const override;
-  void SetPicture(const QImage &picture) override;
+  void SetBackground(const QImage &picture) override;
 
   // The image itself, for painting it without a copy.
   const QImage &View() const { return image_; }
@@ -35,7 +35,7 @@ class ImageCanvas final : public Canvas {
   QImage image_;
   QRgb *pixels_ = nullptr;  // image_'s memory; image_ is never shared, so this stays valid
   qsizetype stride_ = 0;    // in pixels
-  int drawnLeft_ = kWidth;  // bounds of the points drawn since the last Cls
+  int drawnLeft_ = kWidth;  // bounds of the points drawn since the last Clear
   int drawnTop_ = kHeight;
   int drawnRight_ = -1;
   int drawnBottom_ = -1;

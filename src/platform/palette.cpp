@@ -12,7 +12,7 @@ constexpr std::array<QRgb, kPaletteSize> kPalette = {
 };
 }  // namespace
 
-QRgb QBColor(int index) {
+QRgb PaletteColor(int index) {
   return qRgb(0, 0, 0) | kPalette[std::clamp(index, 0, kPaletteSize - 1)];
 }
 

@@ -8,9 +8,9 @@ class RandomSource {
   virtual ~RandomSource() = default;
 
   // Reseeds from the clock.
-  virtual void Randomize() = 0;
+  virtual void SeedFromClock() = 0;
   // The next value r with 0 <= r < 1.
-  virtual float Rnd() = 0;
+  virtual float Next() = 0;
 };
 
 }  // namespace kurvimo

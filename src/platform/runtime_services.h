@@ -12,9 +12,9 @@ class RuntimeServices {
   virtual ~RuntimeServices() = default;
 
   // The program's own folder, where its pictures and help file live.
-  virtual QString AppPath() const = 0;
+  virtual QString ProgramFolder() const = 0;
   // The user's own folder for what the program keeps when its own folder is not theirs to write.
-  virtual QString UserDataPath() const = 0;
+  virtual QString UserDataFolder() const = 0;
   // Tells the user that a command failed and why; returns once the user has read it.
   virtual void ShowFailure(QWidget *parent, const QString &text) = 0;
   // Asks a Yes/No question under a warning sign, with Yes as the default; true for Yes.
@@ -22,7 +22,7 @@ class RuntimeServices {
   // Opens `file` in the help viewer, which runs beside the program and never blocks it.
   virtual void ShowHelp(QWidget *parent, const QString &file) = 0;
   // Ends the program at once: nothing is asked and nothing is saved.
-  virtual void End() = 0;
+  virtual void Quit() = 0;
 };
 
 }  // namespace kurvimo

@@ -9,8 +9,8 @@ namespace kurvimo {
 
 class SystemRandom final : public RandomSource {
  public:
-  void Randomize() override;
-  float Rnd() override;
+  void SeedFromClock() override;
+  float Next() override;
 
  private:
   std::mt19937 engine_;

@@ -14,18 +14,18 @@ CanvasWidget::CanvasWidget(QWidget *parent) : QFrame(parent) {
   setFocusPolicy(Qt::StrongFocus);
 }
 
-void CanvasWidget::Cls() {
-  image_.Cls();
+void CanvasWidget::Clear() {
+  image_.Clear();
   ScheduleRepaint();
 }
 
-void CanvasWidget::PSet(float x, float y, QRgb colour) {
-  image_.PSet(x, y, colour);
+void CanvasWidget::SetPixel(float x, float y, QRgb colour) {
+  image_.SetPixel(x, y, colour);
   ScheduleRepaint();
 }
 
-void CanvasWidget::PSetRun(std::span<const float> x, std::span<const float> y, QRgb colour) {
-  image_.PSetRun(x, y, colour);
+void CanvasWidget::SetPixels(std::span<const float> x, std::span<const float> y, QRgb colour) {
+  image_.SetPixels(x, y, colour);
   ScheduleRepaint();
 }
 
@@ -33,8 +33,8 @@ QImage CanvasWidget::Image() const {
   return image_.Image();
 }
 
-void CanvasWidget::SetPicture(const QImage &picture) {
-  image_.SetPicture(picture);
+void CanvasWidget::SetBackground(const QImage &picture) {
+  image_.SetBackground(picture);
   ScheduleRepaint();
 }
 

@@ -15,11 +15,11 @@ class CanvasWidget final : public QFrame, public Canvas {
 
   explicit CanvasWidget(QWidget *parent = nullptr);
 
-  void Cls() override;
-  void PSet(float x, float y, QRgb colour) override;
-  void PSetRun(std::span<const float> x, std::span<const float> y, QRgb colour) override;
+  void Clear() override;
+  void SetPixel(float x, float y, QRgb colour) override;
+  void SetPixels(std::span<const float> x, std::span<const float> y, QRgb colour) override;
   QImage Image() const override;
-  void SetPicture(const QImage &picture) override;
+  void SetBackground(const QImage &picture) override;
 
  protected:
   void paintEvent(QPaintEvent *event) override;

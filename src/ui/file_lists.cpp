@@ -43,14 +43,14 @@ DriveList::DriveList(QWidget *parent) : QComboBox(parent) {
   setCurrentIndex(qMax(0, findText(QStorageInfo(QDir::currentPath()).rootPath())));
 }
 
-DirList::DirList(QWidget *parent) : QListWidget(parent) {
+FolderList::FolderList(QWidget *parent) : QListWidget(parent) {
   connect(this, &QListWidget::itemActivated, this,
           [this](QListWidgetItem *item) { SetPath(item->data(kPathRole).toString()); });
   // The current folder may have been removed under us; a save must not land in an unseen place.
   if (!SetPath(QDir::currentPath()) && !SetPath(QDir::homePath())) SetPath(QDir::rootPath());
 }
 
-bool DirList::SetPath(const QString &path) {
+bool FolderList::SetPath(const QString &path) {
   const QDir dir(path);
   const QString canonical = dir.canonicalPath();  // empty for a folder that is gone
   if (canonical.isEmpty() || !dir.isReadable()) return false;
@@ -67,11 +67,11 @@ bool DirList::SetPath(const QString &path) {
   }
   const bool moved = canonical != path_;
   path_ = canonical;
-  if (moved) emit Change();
+  if (moved) emit PathChanged();
   return true;
 }
 
-void DirList::AddItem(const QString &path, const QString &name, int depth, bool open) {
+void FolderList::AddItem(const QString &path, const QString &name, int depth, bool open) {
   const QIcon icon =
       style()->standardIcon(open ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon);
   auto *item =

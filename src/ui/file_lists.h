@@ -17,17 +17,17 @@ class DriveList final : public QComboBox {
 
 // A folder, the folders above it and the folders in it. Activating one (double click or Enter)
 // opens it.
-class DirList final : public QListWidget {
+class FolderList final : public QListWidget {
   Q_OBJECT
 
  public:
-  explicit DirList(QWidget *parent);
+  explicit FolderList(QWidget *parent);
   QString Path() const { return path_; }
   // Opens `path`; a folder that cannot be listed leaves the list where it was. False then.
   bool SetPath(const QString &path);
 
  signals:
-  void Change();
+  void PathChanged();
 
  private:
   void AddItem(const QString &path, const QString &name, int depth, bool open);

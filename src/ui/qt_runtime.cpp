@@ -28,11 +28,11 @@ QtRuntime::~QtRuntime() {
   helpViewer_.waitForFinished();
 }
 
-QString QtRuntime::AppPath() const {
+QString QtRuntime::ProgramFolder() const {
   return QCoreApplication::applicationDirPath();
 }
 
-QString QtRuntime::UserDataPath() const {
+QString QtRuntime::UserDataFolder() const {
   return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
 }
 
@@ -53,7 +53,7 @@ void QtRuntime::ShowHelp(QWidget *parent, const QString &file) {
     helpViewer_.write("\n");
     return;
   }
-  const QString viewer = AppPath() + QLatin1Char('/') + kHelpViewer;
+  const QString viewer = ProgramFolder() + QLatin1Char('/') + kHelpViewer;
   helpViewer_.start(viewer, {file});
   if (!helpViewer_.waitForStarted()) {
     ShowFailure(parent,
@@ -61,7 +61,7 @@ void QtRuntime::ShowHelp(QWidget *parent, const QString &file) {
   }
 }
 
-void QtRuntime::End() {
+void QtRuntime::Quit() {
   QCoreApplication::exit(0);
 }
 

@@ -11,12 +11,12 @@ class QtRuntime final : public RuntimeServices {
   QtRuntime();
   ~QtRuntime() override;
 
-  QString AppPath() const override;
-  QString UserDataPath() const override;
+  QString ProgramFolder() const override;
+  QString UserDataFolder() const override;
   void ShowFailure(QWidget *parent, const QString &text) override;
   bool AskYesNo(QWidget *parent, const QString &text) override;
   void ShowHelp(QWidget *parent, const QString &file) override;
-  void End() override;
+  void Quit() override;
 
  private:
   QProcess helpViewer_;

@@ -5,9 +5,9 @@
 namespace kurvimo {
 
 // State that the main window and the save-as window share.
-struct Module1 {
+struct SaveState {
   // Where Save writes: the full path of the last successful Save As. Empty until then.
-  QString currentFileName;
+  QString savePath;
 };
 
 }  // namespace kurvimo

@@ -1,0 +1,20 @@
+#include "ui/about_dialog.h"
+
+#include "ui_about_dialog.h"
+
+namespace kurvimo {
+
+AboutDialog::AboutDialog(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      ui_(std::make_unique<Ui::AboutDialog>()) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  ui_->setupUi(this);
+  connect(ui_->okButton, &QPushButton::clicked, this, &QDialog::close);
+  ui_->okButton->setFocus();  // Enter presses it; Esc closes the dialog as well
+}
+
+AboutDialog::~AboutDialog() = default;
+
+}  // namespace kurvimo
