@@ -20,6 +20,8 @@ case "${1:-}" in
     exec build/src/kurvimo
     ;;
   test)
+    # Unformatted C++ fails the run before anything is built.
+    git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
     for preset in dev asan; do
       build "$preset"
       ctest --preset "$preset" -j "$jobs"

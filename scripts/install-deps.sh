@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ make pkg-config clang libclang-rt-14-dev
+  cmake g++ make pkg-config clang libclang-rt-14-dev clang-format
   qt6-base-dev qt6-qpa-plugins libgl-dev libxcb1-dev
   libbenchmark-dev
   xvfb xauth xdotool dbus-x11 at-spi2-core python3-pyatspi desktop-file-utils

@@ -171,18 +171,21 @@ class TestCore : public QObject {
   void centresOnTheReference() {
     QFETCH(Centring, c);
     FigureModel m;
-    m.termCount = 4, m.magnification = 3, m.xPosition = std::int16_t(c.xPosition), m.yPosition = 40, m.colorIndex = 12;
+    m.termCount = 4, m.magnification = 3, m.xPosition = std::int16_t(c.xPosition), m.yPosition = 40,
+    m.colorIndex = 12;
     m.drawMode = DrawMode(c.drawMode), m.drawnSinceStart = std::int16_t(c.drawnSinceStart);
     m.referenceCenter = std::int16_t(c.refBefore), m.xShift = 7;
     RecordingCanvas canvas;
     DrawFigure(m, canvas);
-    QCOMPARE(QList<int>({m.xShift, m.referenceCenter, m.drawnSinceStart}), QList({c.shift, c.refAfter, 1}));
+    QCOMPARE(QList<int>({m.xShift, m.referenceCenter, m.drawnSinceStart}),
+             QList({c.shift, c.refAfter, 1}));
     const QPointF at(c.xPosition + c.shift, 40);
     QCOMPARE(QList({canvas.points.front(), canvas.points.back()}), QList({at, at}));
     QCOMPARE(canvas.colour, PaletteColor(12));
   }
 
-  // Values 0..10, silent terms, junk past termCount, and sometimes what only a history slot may hold.
+  // Values 0..10, silent terms, junk past termCount, and sometimes what only a history slot may
+  // hold.
   void fastPathsMatchThePlainWalk() {
     std::mt19937 random(7001);
     const auto draw = [&](int low, int high) {
@@ -228,9 +231,10 @@ class TestCore : public QObject {
     const TermTables &t = rig.model.terms;
     const TermTable *tables[] = {&t.xAmp, &t.yAmp, &t.xFreq, &t.yFreq};
     for (int k = 0; k < 64; ++k) QCOMPARE((*tables[k % 4])[k / 4], k % 9 + 1);
-    QCOMPARE(QList<int>({t.xAmp[16], rig.model.xShift, rig.model.figureCount, rig.model.drawnSinceStart,
-                         rig.ring.nextSlot, rig.ring.wrapped, rig.ring.offset, rig.model.running}),
-             QList({77, int(xShift), 0, 0, 0, 0, 0, 1}));
+    QCOMPARE(
+        QList<int>({t.xAmp[16], rig.model.xShift, rig.model.figureCount, rig.model.drawnSinceStart,
+                    rig.ring.nextSlot, rig.ring.wrapped, rig.ring.offset, rig.model.running}),
+        QList({77, int(xShift), 0, 0, 0, 0, 0, 1}));
     QCOMPARE(rig.counts.back() + rig.offsets.back(), 0);
     QCOMPARE(rig.canvas.points.size(), drawn);  // Start draws nothing
   }
@@ -243,7 +247,8 @@ class TestCore : public QObject {
   void aTickNudgesClampsDrawsRecordsAndCounts() {
     QFETCH(Tick, tick);
     FigureModel start;
-    start.termCount = 5, start.figureCount = 41, start.changeSpeed = std::int16_t(strlen(tick.draws) / 8 - 1);
+    start.termCount = 5, start.figureCount = 41,
+    start.changeSpeed = std::int16_t(strlen(tick.draws) / 8 - 1);
     for (int i = 0; i < 4; ++i) {
       start.terms.xAmp[i] = start.terms.yAmp[i] = std::int16_t(tick.amp);
       start.terms.xFreq[i] = start.terms.yFreq[i] = std::int16_t(tick.freq);

@@ -18,8 +18,8 @@
 #include "files/window_placement.h"
 #include "ui/canvas_widget.h"
 #include "ui/file_lists.h"
-#include "ui/main_window.h"
 #include "ui/help_viewer.h"
+#include "ui/main_window.h"
 #include "ui/qt_runtime.h"
 
 using namespace kurvimo;
@@ -92,11 +92,12 @@ struct FormRig final : RuntimeServices, RandomSource {
   }
 };
 
-// Acts: S Start/Stop, c Clear, d Display, < > history, N R draw modes, t a tick of tickTimer_, k keep
-// the canvas in mind, u the program's folder goes (not even root can write it then). Seen: Start's
-// caption; which of startStopButton olderButton newerButton clearButton displayButton newModeButton reserveModeButton actionSave respond; the
-// counter and the offset; the canvas: blank, drawn, the same as kept, or drawn over it (every
-// point kept is still set); where sgz.bmp is: -, program or user.
+// Acts: S Start/Stop, c Clear, d Display, < > history, N R draw modes, t a tick of tickTimer_, k
+// keep the canvas in mind, u the program's folder goes (not even root can write it then). Seen:
+// Start's caption; which of startStopButton olderButton newerButton clearButton displayButton
+// newModeButton reserveModeButton actionSave respond; the counter and the offset; the canvas:
+// blank, drawn, the same as kept, or drawn over it (every point kept is still set); where sgz.bmp
+// is: -, program or user.
 struct Scene {
   const char *name, *acts, *shown;
 };
@@ -160,8 +161,8 @@ QImage Saved(const QString &path) {
 // See Scene; `kept` is the canvas kept in mind.
 QString Shown(FormRig &rig, const QImage &kept) {
   QString enabled;
-  for (const char *name :
-       {"startStopButton", "olderButton", "newerButton", "clearButton", "displayButton", "newModeButton", "reserveModeButton", "actionSave"})
+  for (const char *name : {"startStopButton", "olderButton", "newerButton", "clearButton",
+                           "displayButton", "newModeButton", "reserveModeButton", "actionSave"})
     enabled += rig.form.findChild<QObject *>(name)->property("enabled").toBool() ? '1' : '0';
   const QImage canvas = rig.canvas();
   const QRgb white = QColor(Qt::white).rgb();
@@ -176,7 +177,7 @@ QString Shown(FormRig &rig, const QImage &kept) {
   const int sgz =
       QFile::exists(rig.folder.path() + "/sgz.bmp") ? 2 : QFile::exists(rig.userData + "/sgz.bmp");
   return QStringList{rig.get("startStopButton")->text(), enabled,     rig.text("figureCountLabel"),
-                     rig.text("historyOffsetLabel"),       state[seen], where[sgz]}
+                     rig.text("historyOffsetLabel"),     state[seen], where[sgz]}
       .join('|');
 }
 
@@ -198,8 +199,8 @@ class TestWindows : public QObject {
     auto *timer = rig.form.findChild<QTimer *>("tickTimer");
     QVERIFY(timer->isActive() && timer->interval() == 500);
     QTimerEvent tick(timer->timerId());
-    const char *buttons[] = {"startStopButton", "clearButton",  "displayButton", "olderButton",
-                             "newerButton",    "newModeButton", "reserveModeButton"};
+    const char *buttons[] = {"startStopButton", "clearButton",   "displayButton",    "olderButton",
+                             "newerButton",     "newModeButton", "reserveModeButton"};
     QImage kept;
     for (const char *act = scene.acts; *act; ++act) {
       if (*act == 't') QCoreApplication::sendEvent(timer, &tick);
@@ -355,7 +356,8 @@ class TestWindows : public QObject {
     qint64 heapAtStart = 0;
     for (int run = 0; run < 52; ++run) {  // terms 4..16, change speeds 0 and 10, both draw modes
       set("termCountSlider", 4 + run / 4), set("changeSpeedSlider", run / 2 % 2 * 10);
-      set("magnificationSlider", run % 3 * 10), set("xPositionSlider", run % 3 * 250);  // off the canvas
+      set("magnificationSlider", run % 3 * 10),
+          set("xPositionSlider", run % 3 * 250);  // off the canvas
       rig.click(run % 2 ? "reserveModeButton" : "newModeButton");
       rig.click("startStopButton");
       const int ticks = run < 51 ? 1923 : 100000 - 51 * 1923;

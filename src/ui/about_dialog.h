@@ -9,8 +9,8 @@ class AboutDialog;
 
 namespace kurvimo {
 
-// The About window, laid out in about_dialog.ui: icon, name and version. OK, Enter and Esc close it;
-// it deletes itself then.
+// The About window, laid out in about_dialog.ui: icon, name and version. OK, Enter and Esc close
+// it; it deletes itself then.
 class AboutDialog final : public QDialog {
   Q_OBJECT
 

@@ -8,9 +8,9 @@
 #include <QTimer>
 
 #include "files/save_commands.h"
-#include "ui/save_as_dialog.h"
 #include "ui/about_dialog.h"
 #include "ui/help_key.h"
+#include "ui/save_as_dialog.h"
 #include "ui/window_design.h"
 
 namespace kurvimo {
@@ -72,7 +72,8 @@ void MainWindow::ConnectHandlers() {
   connect(ui_->displayButton, &QPushButton::clicked, this, &MainWindow::DisplayFigure);
   connect(ui_->olderButton, &QPushButton::clicked, this, &MainWindow::ShowOlderFigure);
   connect(ui_->newerButton, &QPushButton::clicked, this, &MainWindow::ShowNewerFigure);
-  connect(ui_->magnificationSlider, &QScrollBar::valueChanged, this, &MainWindow::ApplyMagnification);
+  connect(ui_->magnificationSlider, &QScrollBar::valueChanged, this,
+          &MainWindow::ApplyMagnification);
   connect(ui_->xPositionSlider, &QScrollBar::valueChanged, this, &MainWindow::ApplyXPosition);
   connect(ui_->yPositionSlider, &QScrollBar::valueChanged, this, &MainWindow::ApplyYPosition);
   connect(ui_->termCountSlider, &QScrollBar::valueChanged, this, &MainWindow::ApplyTermCount);
@@ -89,7 +90,8 @@ void MainWindow::ConnectHandlers() {
 
 void MainWindow::SetStartupState() {
   ui_->actionSave->setEnabled(false);
-  for (QPushButton *button : {ui_->olderButton, ui_->newerButton, ui_->clearButton, ui_->displayButton})
+  for (QPushButton *button :
+       {ui_->olderButton, ui_->newerButton, ui_->clearButton, ui_->displayButton})
     button->setEnabled(false);
   ui_->reserveModeButton->setEnabled(false);
   random_.SeedFromClock();
@@ -119,8 +121,8 @@ void MainWindow::StartOrStop() {
 void MainWindow::StopRun() {
   engine_.Stop();
   ui_->startStopButton->setText(kStartCaption);
-  for (QWidget *w :
-       std::initializer_list<QWidget *>{ui_->reserveModeButton, ui_->olderButton, ui_->newerButton, ui_->clearButton}) {
+  for (QWidget *w : std::initializer_list<QWidget *>{ui_->reserveModeButton, ui_->olderButton,
+                                                     ui_->newerButton, ui_->clearButton}) {
     w->setEnabled(true);
   }
 }

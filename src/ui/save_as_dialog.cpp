@@ -9,8 +9,8 @@
 
 namespace kurvimo {
 
-SaveAsDialog::SaveAsDialog(RuntimeServices &runtime, const Canvas &canvas, SaveState &saveState, QAction *saveAction,
-             QWidget *parent)
+SaveAsDialog::SaveAsDialog(RuntimeServices &runtime, const Canvas &canvas, SaveState &saveState,
+                           QAction *saveAction, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       runtime_(runtime),
@@ -44,7 +44,8 @@ void SaveAsDialog::keyPressEvent(QKeyEvent *event) {
 }
 
 void SaveAsDialog::OpenDrive() {
-  ui_->folderList->SetPath(ui_->driveList->Drive());  // a volume that cannot be read leaves the lists alone
+  ui_->folderList->SetPath(
+      ui_->driveList->Drive());  // a volume that cannot be read leaves the lists alone
 }
 
 void SaveAsDialog::ListFolderFiles() {

@@ -15,14 +15,14 @@ class SaveAsDialog;
 
 namespace kurvimo {
 
-// The save-as window, laid out in save_as_dialog.ui: pick a folder and a name, and the canvas is written
-// there as a bitmap. It deletes itself when it closes, so every opening starts afresh.
+// The save-as window, laid out in save_as_dialog.ui: pick a folder and a name, and the canvas is
+// written there as a bitmap. It deletes itself when it closes, so every opening starts afresh.
 class SaveAsDialog final : public QDialog {
   Q_OBJECT
 
  public:
-  SaveAsDialog(RuntimeServices &runtime, const Canvas &canvas, SaveState &saveState, QAction *saveAction,
-        QWidget *parent);
+  SaveAsDialog(RuntimeServices &runtime, const Canvas &canvas, SaveState &saveState,
+               QAction *saveAction, QWidget *parent);
   ~SaveAsDialog() override;
 
   void SetFilePattern(const QString &pattern);
