@@ -1,26 +1,16 @@
 #include <malloc.h>
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
-#include <QDirIterator>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPointer>
-#include <QScreen>
-#include <QScrollBar>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 #include <random>
 
-#include "files/window_placement.h"
+#include "ui/about_dialog.h"
 #include "ui/canvas_widget.h"
 #include "ui/file_lists.h"
 #include "ui/help_viewer.h"
 #include "ui/main_window.h"
 #include "ui/qt_runtime.h"
+#include "ui/save_as_dialog.h"
 
 using namespace kurvimo;
 using namespace Qt::StringLiterals;
@@ -34,363 +24,536 @@ const auto HeapInUse = [] { return qint64(mallinfo2().uordblks); };
 
 namespace {
 
-// The real main window in a program folder of its own; it keeps what the user is told and asked.
-struct FormRig final : RuntimeServices, RandomSource {
-  QString ProgramFolder() const override { return appPath; }
+// The real main window, its program folder a temporary one, its random values a fixed sequence.
+// It keeps what the user is told and asked instead of showing it.
+struct WindowRig final : RuntimeServices, RandomSource {
+  QString ProgramFolder() const override { return programFolder; }
   QString UserDataFolder() const override { return userData; }
   void ShowFailure(QWidget *, const QString &text) override { failures << text; }
   bool AskYesNo(QWidget *, const QString &text) override { return questions << text, answer; }
   void ShowHelp(QWidget *, const QString &file) override { helpShown << file; }
-  void Quit() override { ++ended; }
+  void Quit() override {}
+  void SeedFromClock() override { ++seeded; }
+  float Next() override { return std::uniform_real_distribution<float>()(sequence); }
 
   QTemporaryDir folder;
-  QString appPath = folder.path(), userData = appPath + "/home/kurvimo";
-  bool copied = QFile::copy(KURVIMO_RESOURCES "/cls.bmp", appPath + "/cls.bmp");
+  QString programFolder = folder.path(), userData = programFolder + "/home/kurvimo";
+  bool copied = QFile::copy(KURVIMO_RESOURCES "/cls.bmp", programFolder + "/cls.bmp");
   QStringList failures, questions, helpShown;
   bool answer = true;
-  int ended = 0;
-  void SeedFromClock() override {}
-  float Next() override { return std::uniform_real_distribution<float>()(sequence); }
+  int seeded = 0;
   std::mt19937 sequence{1234};
-  MainWindow form{*this, *this};
+  MainWindow window{*this, *this};
 
   template <typename T = QAbstractButton>
   T *get(const QString &name) {
-    T *child = form.findChild<T *>(name);
+    T *child = window.findChild<T *>(name);
     return child ? child : (qFatal("no control %s", qPrintable(name)), nullptr);
   }
-  QString text(const QString &label) { return get<QLabel>(label)->text(); }
+  QString text(const char *label) { return get<QLabel>(label)->text(); }
   void click(const char *button) { QTest::mouseClick(get(button), Qt::LeftButton); }
   QImage canvas() { return get<CanvasWidget>("canvas")->Image(); }
-  const FigureModel &model() { return form.engine().model(); }
-  void menu(const char *entry) { get<QAction>(entry)->trigger(); }
+  const FigureModel &model() { return window.engine().model(); }
+  // Start, `ticks` ticks and Stop, in the draw mode of the option button `mode`.
   void run(const char *mode, int ticks) {
     click(mode), click("startStopButton");
-    while (ticks-- > 0) form.Tick();
+    while (ticks-- > 0) window.Tick();
     click("startStopButton");
   }
   // Chooses a menu entry that opens a modal window, and hands the window to `drive`.
-  void withModal(const char *entry, const std::function<void(QWidget *)> &drive) {
+  void withModal(const char *action, const std::function<void(QWidget *)> &drive) {
     QTimer::singleShot(0, [&] {
-      QPointer<QWidget> window = QApplication::activeModalWidget();
-      QVERIFY(window);
-      drive(window);
-      if (window) window->close();
+      QPointer<QWidget> modal = QApplication::activeModalWidget();
+      QVERIFY(modal);
+      drive(modal);
+      if (modal) modal->close();
     });
-    menu(entry);
+    get<QAction>(action)->trigger();
   }
-  // Says whether the window was still open afterwards.
-  bool saveAs(const QString &folder, const QString &name) {
-    QDir::setCurrent(folder);
-    bool open = false;
-    withModal("actionSaveAs", [&](QWidget *w) {
-      w->findChild<QLineEdit *>("fileNameEdit")->setText(name);
-      QTest::mouseClick(w->findChild<QWidget *>("saveButton"), Qt::LeftButton);
-      open = w->isVisible();
+  // Types `name` in the save-as window's name box and presses Save.
+  void saveAs(const QString &name) {
+    withModal("actionSaveAs", [&](QWidget *dialog) {
+      dialog->findChild<QLineEdit *>("fileNameEdit")->setText(name);
+      QTest::mouseClick(dialog->findChild<QWidget *>("saveButton"), Qt::LeftButton);
     });
-    return open;
+  }
+  // The commands that respond, by the names on their buttons and menu entries.
+  QString enabled() {
+    QStringList names;
+    for (const auto &[name, shown] : {std::pair{"startStopButton", "Start/Stop"},
+                                      {"olderButton", "<"},
+                                      {"newerButton", ">"},
+                                      {"clearButton", "Clear"},
+                                      {"displayButton", "Display"},
+                                      {"newModeButton", "New"},
+                                      {"reserveModeButton", "Reserve"},
+                                      {"actionSave", "Save"}}) {
+      if (window.findChild<QObject *>(name)->property("enabled").toBool()) names << shown;
+    }
+    return names.join(' ');
   }
 };
 
-// Acts: S Start/Stop, c Clear, d Display, < > history, N R draw modes, t a tick of tickTimer_, k
-// keep the canvas in mind, u the program's folder goes (not even root can write it then). Seen:
-// Start's caption; which of startStopButton olderButton newerButton clearButton displayButton
-// newModeButton reserveModeButton actionSave respond; the counter and the offset; the canvas:
-// blank, drawn, the same as kept, or drawn over it (every point kept is still set); where sgz.bmp
-// is: -, program or user.
-struct Scene {
-  const char *name, *acts, *shown;
-};
-const Scene kScenes[] = {
-    {"ticks before Start do nothing", "tt", "Start|10000100|||blank|-"},
-    {"Start draws nothing yet", "S", "Stop|10000100|0|0|blank|-"},
-    {"each tick draws and counts", "Stt", "Stop|10000100|2|0|drawn|-"},
-    {"Stop enables the history, Clear and Reserve", "SttSt", "Start|11110110|2|0|drawn|-"},
-    {"Clear", "SttSc", "Start|11101110|2|0|blank|-"},
-    {"Display draws the same pixels again", "SttSkcd", "Start|11110110|2|0|same|-"},
-    {"a New Start clears", "SttSS", "Stop|11100110|0|0|blank|-"},
-    {"< and > step through the figures", "StttS<<", "Start|11110110|3|-2|drawn|-"},
-    {"only as far as there are figures", "StttS<<<>>>", "Start|11110110|3|0|drawn|-"},
-    {"a Reserve Start keeps the canvas", "SttSkRS", "Stop|11100110|0|0|same|program"},
-    {"and its figures are drawn over it", "SttSkRStt", "Stop|11100110|2|0|over|program"},
-    {"in the user's own data folder where the program's is not theirs", "SttSkuRS",
-     "Stop|11100110|0|0|same|user"},
-};
-
-// A slider's label at load, at the lowest value, while dragged to the highest, let go; its member.
-struct Slider {
-  const char *word, *shown;  // the slider is HScroll_<word>, its label Lab_<word>
-  int FigureModel::*member;
-};
-const Slider kSliders[] = {
-    {"magnification", "5 0 0 20 20", &FigureModel::magnification},
-    {"xPosition", "250 0 0 500 500", &FigureModel::xPosition},
-    {"yPosition", "50 0 0 500 500", &FigureModel::yPosition},
-    {"termCount", "9 4 4 16 16", &FigureModel::termCount},
-    {"changeSpeed", "0 0 0 10 10", &FigureModel::changeSpeed},
-    {"color", "black black black bright white 15", &FigureModel::colorIndex},
-};
-
-// A failure gets one message naming the file and the reason, and changes nothing on screen, in
-// the state or on disk. The fault is prepared, then met by a Start (S), a Reserve Start (R), a Save
-// As in the program's folder (A) or a Save (F).
-struct Fault {
-  const char *name, *reason, *file;  // the file, in the program's folder
-  void (*prepare)(FormRig &);
-  char command;
-};
-const Fault kFaults[] = {
-    {"Start without cls.bmp", "No such file", "cls.bmp",
-     [](FormRig &rig) { QFile::remove(rig.appPath + "/cls.bmp"); }, 'S'},
-    {"Reserve Start where no folder can be written", "Not a directory", "cls.bmp/x/sgz.bmp",
-     [](FormRig &rig) { rig.userData = rig.appPath + "/cls.bmp/x", rig.appPath += "/gone"; }, 'R'},
-    {"Save As onto a folder", "directory", "x.bmp",
-     [](FormRig &rig) { QDir(rig.appPath).mkdir("x.bmp"); }, 'A'},
-    {"Save into a folder removed after Save As", "No such file", "sub/x.bmp",
-     [](FormRig &rig) {
-       QDir(rig.appPath).mkdir("sub"), rig.saveAs(rig.appPath + "/sub", "x");
-       QDir(rig.appPath + "/sub").removeRecursively();
-     },
-     'F'},
-};
-
-QImage Saved(const QString &path) {
-  return LoadBitmap(path).image.convertToFormat(QImage::Format_RGB32);
+// What the canvas shows against the canvas `kept` earlier: "blank", "drawn", "as kept", or "drawn
+// over kept" when every point kept is still there and more is drawn.
+QString CanvasState(const QImage &canvas, const QImage &kept) {
+  if (canvas == kept) return u"as kept"_s;
+  bool drawn = false, keptLost = kept.isNull();
+  for (int i = 0; i < 517 * 485; ++i) {
+    const QPoint at(i % 517, i / 517);
+    drawn |= canvas.pixel(at) != 0xFFFFFFFF;
+    keptLost |= !kept.isNull() && kept.pixel(at) != 0xFFFFFFFF && canvas.pixel(at) == 0xFFFFFFFF;
+  }
+  return !drawn ? u"blank"_s : keptLost ? u"drawn"_s : u"drawn over kept"_s;
 }
 
-// See Scene; `kept` is the canvas kept in mind.
-QString Shown(FormRig &rig, const QImage &kept) {
-  QString enabled;
-  for (const char *name : {"startStopButton", "olderButton", "newerButton", "clearButton",
-                           "displayButton", "newModeButton", "reserveModeButton", "actionSave"})
-    enabled += rig.form.findChild<QObject *>(name)->property("enabled").toBool() ? '1' : '0';
-  const QImage canvas = rig.canvas();
-  const QRgb white = QColor(Qt::white).rgb();
-  int drawn = 0, lost = kept.isNull();
-  for (int i = 0; i < canvas.width() * canvas.height(); ++i) {
-    const QPoint at(i % canvas.width(), i / canvas.width());
-    drawn += canvas.pixel(at) != white;
-    lost += !kept.isNull() && kept.pixel(at) != white && canvas.pixel(at) == white;
-  }
-  const char *state[] = {"drawn", "over", "blank", "same"}, *where[] = {"-", "user", "program"};
-  const int seen = canvas == kept ? 3 : drawn == 0 ? 2 : lost == 0;
-  const int sgz =
-      QFile::exists(rig.folder.path() + "/sgz.bmp") ? 2 : QFile::exists(rig.userData + "/sgz.bmp");
-  return QStringList{rig.get("startStopButton")->text(), enabled,     rig.text("figureCountLabel"),
-                     rig.text("historyOffsetLabel"),     state[seen], where[sgz]}
-      .join('|');
+// Adds a row of data named `name`; and a list of texts. Both keep a table's rows short.
+template <typename... Values>
+void Row(const char *name, Values... values) {
+  (QTest::newRow(name) << ... << values);
+}
+template <typename... Texts>
+QStringList List(Texts... texts) {
+  return {QString(texts)...};
 }
 
 }  // namespace
 
-Q_DECLARE_METATYPE(Scene)
+using Member = int FigureModel::*;
+Q_DECLARE_METATYPE(Member)
 
 class TestWindows : public QObject {
   Q_OBJECT
 
  private slots:
-  void commandsRespondAsTheRunGoes_data() {
-    QTest::addColumn<Scene>("scene");
-    for (const Scene &s : kScenes) QTest::newRow(s.name) << s;
-  }
-  void commandsRespondAsTheRunGoes() {
-    QFETCH(Scene, scene);
-    FormRig rig;
-    auto *timer = rig.form.findChild<QTimer *>("tickTimer");
-    QVERIFY(timer->isActive() && timer->interval() == 500);
-    QTimerEvent tick(timer->timerId());
-    const char *buttons[] = {"startStopButton", "clearButton",   "displayButton",    "olderButton",
-                             "newerButton",     "newModeButton", "reserveModeButton"};
-    QImage kept;
-    for (const char *act = scene.acts; *act; ++act) {
-      if (*act == 't') QCoreApplication::sendEvent(timer, &tick);
-      if (*act == 'k') kept = rig.canvas();
-      if (*act == 'u') rig.appPath += "/gone";
-      if (const char *b = strchr("Scd<>NR", *act)) rig.click(buttons[b - "Scd<>NR"]);
-    }
-    QCOMPARE(Shown(rig, kept), QLatin1String(scene.shown));
+  void startUpSeedsTheRandomSourceAndStartsTheTimer() {
+    WindowRig rig;
+    QCOMPARE(rig.seeded, 1);
+    QVERIFY(rig.window.findChild<QTimer *>("tickTimer")->isActive());
+    QCOMPARE(rig.window.findChild<QTimer *>("tickTimer")->interval(), 500);
   }
 
-  // The keys and the thumb move a slider, which counts once let go; nothing redraws until a tick.
+  // Acts: Start and Stop (the button must bear that caption), a tick of the timer, Clear, Display,
+  // < and >, the draw modes New and Reserve; "magnify" moves the magnification to its highest,
+  // "keep" remembers the canvas, "unwritable" takes the program folder away from the user.
+  void commandsRespondAsTheRunGoes_data() {
+    for (const char *column :
+         {"acts", "caption", "enabled", "count", "offset", "canvas", "sgz.bmp", "mode"})
+      QTest::addColumn<QString>(column);
+    const auto row = [](const char *name, const char *acts, const char *caption,
+                        const char *enabled, const char *count, const char *offset,
+                        const char *canvas, const char *sgz = "nowhere", const char *mode = "New") {
+      Row(name, acts, caption, enabled, count, offset, canvas, sgz, mode);
+    };
+    const char *stopped = "Start/Stop < > Clear New Reserve", *again = "Start/Stop < > New Reserve";
+    row("ticks before Start do nothing", "tick tick", "Start", "Start/Stop New", "", "", "blank");
+    row("Start draws nothing yet", "Start", "Stop", "Start/Stop New", "0", "0", "blank");
+    row("each tick draws and counts", "Start tick tick", "Stop", "Start/Stop New", "2", "0",
+        "drawn");
+    row("Stop enables the history, Clear and Reserve", "Start tick tick Stop tick", "Start",
+        stopped, "2", "0", "drawn");
+    row("Clear enables Display", "Start tick tick Stop Clear", "Start",
+        "Start/Stop < > Display New Reserve", "2", "0", "blank");
+    row("Display draws the same pixels again", "Start tick tick Stop keep Clear Display", "Start",
+        stopped, "2", "0", "as kept");
+    row("Display clears what a step drew", "Start tick tick Stop Clear < keep magnify Display",
+        "Start", stopped, "2", "-1", "drawn");
+    row("a New Start clears and resets the counters", "Start tick tick tick Stop < Start", "Stop",
+        again, "0", "0", "blank");
+    row("< and > step through the figures", "Start tick tick tick Stop < <", "Start", stopped, "3",
+        "-2", "drawn");
+    row("only as far as there are figures", "Start tick tick tick Stop < < < > > >", "Start",
+        stopped, "3", "0", "drawn");
+    row("a Reserve Start keeps the canvas", "Start tick tick Stop keep Reserve Start", "Stop",
+        again, "0", "0", "as kept", "beside the program", "Reserve");
+    row("and draws its figures over it", "Start tick tick Stop keep Reserve Start tick tick",
+        "Stop", again, "2", "0", "drawn over kept", "beside the program", "Reserve");
+    row("Stop reads the draw mode too", "Start tick Stop Reserve Start New Stop", "Start", stopped,
+        "0", "0", "drawn", "beside the program", "New");
+    row("where the program folder is not the user's, the picture goes to the data folder",
+        "Start tick tick Stop keep unwritable Reserve Start", "Stop", again, "0", "0", "as kept",
+        "in the data folder", "Reserve");
+  }
+  void commandsRespondAsTheRunGoes() {
+    QFETCH(QString, acts);
+    WindowRig rig;
+    const QHash<QString, const char *> buttons{
+        {"Start", "startStopButton"}, {"Stop", "startStopButton"},
+        {"Clear", "clearButton"},     {"Display", "displayButton"},
+        {"<", "olderButton"},         {">", "newerButton"},
+        {"New", "newModeButton"},     {"Reserve", "reserveModeButton"}};
+    auto *timer = rig.window.findChild<QTimer *>("tickTimer");
+    QTimerEvent tick(timer->timerId());
+    QImage kept;
+    for (const QString &act : acts.split(' ')) {
+      if (act == "tick") QCoreApplication::sendEvent(timer, &tick);
+      if (act == "keep") kept = rig.canvas();
+      if (act == "magnify") QTest::keyClick(rig.get<QWidget>("magnificationSlider"), Qt::Key_End);
+      if (act == "unwritable") rig.programFolder += "/gone";
+      if (act == "Start" || act == "Stop") QCOMPARE(rig.get("startStopButton")->text(), act);
+      if (buttons.contains(act)) rig.click(buttons[act]);
+    }
+    QTEST(rig.get("startStopButton")->text(), "caption");
+    QTEST(rig.enabled(), "enabled");
+    QTEST(rig.text("figureCountLabel"), "count");
+    QTEST(rig.text("historyOffsetLabel"), "offset");
+    QTEST(CanvasState(rig.canvas(), kept), "canvas");
+    QTEST(QString(QFile::exists(rig.folder.filePath("sgz.bmp")) ? "beside the program"
+                  : QFile::exists(rig.userData + "/sgz.bmp")    ? "in the data folder"
+                                                                : "nowhere"),
+          "sgz.bmp");
+    QTEST(QString(rig.model().drawMode == DrawMode::kNew ? "New" : "Reserve"), "mode");
+  }
+
+  // The keys act at once; the thumb counts once let go. Nothing redraws until the next figure.
+  void slidersShowTheirValueAndSetTheEngine_data() {
+    QTest::addColumn<QString>("slider");
+    QTest::addColumn<Member>("member");
+    for (const char *column : {"atStartUp", "lowest", "highest", "largeChange"})
+      QTest::addColumn<int>(column);
+    QTest::newRow("magnification")
+        << "magnification" << &FigureModel::magnification << 5 << 0 << 20 << 5;
+    QTest::newRow("X-axis") << "xPosition" << &FigureModel::xPosition << 250 << 0 << 500 << 10;
+    QTest::newRow("Y-axis") << "yPosition" << &FigureModel::yPosition << 50 << 0 << 500 << 10;
+    QTest::newRow("terms") << "termCount" << &FigureModel::termCount << 9 << 4 << 16 << 4;
+    QTest::newRow("change speed") << "changeSpeed" << &FigureModel::changeSpeed << 0 << 0 << 10
+                                  << 2;
+  }
   void slidersShowTheirValueAndSetTheEngine() {
-    FormRig rig;
+    QFETCH(QString, slider);
+    QFETCH(Member, member);
+    QFETCH(int, lowest);
+    QFETCH(int, highest);
+    QFETCH(int, largeChange);
+    WindowRig rig;
     rig.run("newModeButton", 1);
     const QImage drawn = rig.canvas();
-    for (const Slider &s : kSliders) {
-      auto *slider = rig.get<QScrollBar>(QLatin1String(s.word) + u"Slider"_s);
-      const QString label = QLatin1String(s.word) + u"Label"_s;
-      QStringList shown{rig.text(label)};
-      QTest::keyClick(slider, Qt::Key_Home);
-      shown << rig.text(label);
-      slider->setSliderDown(true);
-      slider->setSliderPosition(slider->maximum());
-      shown << rig.text(label);
-      slider->setSliderDown(false);
-      QCOMPARE(
-          shown.join(' ') + ' ' + rig.text(label) + ' ' + QString::number(rig.model().*s.member),
-          QLatin1String(s.shown));
-    }
+    auto *bar = rig.get<QScrollBar>(slider + "Slider");
+    const auto shown = [&] { return rig.get<QLabel>(slider + "Label")->text().toInt(); };
+    const auto press = [&](Qt::Key key) { return QTest::keyClick(bar, key), shown(); };
+    QTEST(shown(), "atStartUp");
+    QCOMPARE(press(Qt::Key_Home), lowest);
+    QCOMPARE(press(Qt::Key_Right), lowest + 1);
+    QCOMPARE(press(Qt::Key_PageDown), lowest + 1 + largeChange);
+    QCOMPARE(press(Qt::Key_PageUp), lowest + 1);
+    QCOMPARE(press(Qt::Key_End), highest);
+    QCOMPARE(press(Qt::Key_Left), highest - 1);
+    bar->setSliderDown(true);
+    bar->setSliderPosition(lowest);
+    QCOMPARE(shown(), highest - 1);  // while the thumb is dragged
+    bar->setSliderDown(false);
+    QCOMPARE(shown(), lowest);
+    QCOMPARE(rig.model().*member, lowest);
     QCOMPARE(rig.canvas(), drawn);
   }
 
-  void saveAsAsksBeforeReplacingAFileWithContent_data() {
-    QTest::addColumn<QByteArray>("old");  // "none": there is no such file
-    QTest::addColumn<bool>("yes");
-    QTest::addColumn<bool>("written");
-    QTest::newRow("a new file, named File1 at first") << QByteArray("none") << false << true;
-    QTest::newRow("content, Yes") << QByteArray("old") << true << true;
-    QTest::newRow("content, No") << QByteArray("old") << false << false;
-    QTest::newRow("empty: no question") << QByteArray() << false << true;
-  }
-  void saveAsAsksBeforeReplacingAFileWithContent() {
-    QFETCH(QByteArray, old);
-    QFETCH(bool, written);
-    FormRig rig;
-    QTemporaryDir dir;
-    QFile file(dir.filePath(old == "none" ? u"File1.bmp"_s : u"Star.bmp"_s));
-    QVERIFY(old == "none" || (file.open(QIODevice::WriteOnly) && file.write(old) == old.size()));
-    file.close();
-    QFETCH(bool, yes);
-    rig.answer = yes;
-    rig.run("newModeButton", 2);
-    QDir::setCurrent(dir.path());
-    rig.withModal("actionSaveAs", [&](QWidget *w) {
-      auto *name = w->findChild<QLineEdit *>("fileNameEdit");
-      QCOMPARE(name->text(), u"File1"_s);
-      auto *files = w->findChild<QListWidget *>("fileList");
-      if (old != "none") {
-        QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
-                          files->visualItemRect(files->item(0)).center());
-      }
-      for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) QTest::keyClick(name, key);
-      QVERIFY(w->isVisible() && rig.questions.isEmpty());  // neither key presses Save
-      QTest::mouseClick(w->findChild<QWidget *>("saveButton"), Qt::LeftButton);
-      QVERIFY(!w->isVisible());
-    });
-    const QString question = file.fileName() + u" ファイルは既に存在します。上書きしますか？"_s;
-    QCOMPARE(rig.questions, old.size() == 3 ? QStringList{question} : QStringList());
-    QCOMPARE(rig.form.saveState().savePath, written ? file.fileName() : QString());
-    QCOMPARE(rig.get<QAction>("actionSave")->isEnabled(), written);
-    QCOMPARE(Saved(file.fileName()), written ? rig.canvas() : QImage());  // "old" is no picture
-    rig.click("clearButton");
-    if (written) rig.menu("actionSave");  // writes that file again, without asking
-    QCOMPARE(Saved(file.fileName()), written ? rig.canvas() : QImage());
-    // A current folder that has gone is no place to save: the window opens at home.
-    QDir(dir.path()).mkdir(u"gone"_s);
-    QDir::setCurrent(dir.path() + u"/gone"_s);
-    QDir(dir.path()).rmdir(u"gone"_s);
-    rig.withModal("actionSaveAs", [&](QWidget *w) {
-      QCOMPARE(w->findChild<FolderList *>("folderList")->Path(), QDir::homePath());
-    });
+  // Each entry of the classic palette, by its name and the colour Display then draws in.
+  void theColorSliderNamesAndDrawsEachPaletteColor() {
+    const QStringList palette = {
+        "black #000000",     "blue #000080",          "green #008000",        "cyan #008080",
+        "red #800000",       "magenta #800080",       "yellow #808000",       "white #c0c0c0",
+        "gray #808080",      "light blue #0000ff",    "light green #00ff00",  "light cyan #00ffff",
+        "light red #ff0000", "light magenta #ff00ff", "light yellow #ffff00", "bright white"};
+    WindowRig rig;
+    rig.run("newModeButton", 1);
+    QTest::keyClick(rig.get<QWidget>("colorSlider"), Qt::Key_Home);
+    for (const QString &entry : palette) {
+      if (entry != palette[0]) QTest::keyClick(rig.get<QWidget>("colorSlider"), Qt::Key_Right);
+      rig.click("clearButton"), rig.click("displayButton");
+      const QImage canvas = rig.canvas();
+      QSet<QString> drawn;
+      for (int i = 0; i < 517 * 485; ++i) drawn << canvas.pixelColor(i % 517, i / 517).name();
+      drawn.remove("#ffffff");  // the canvas, and the pen in bright white
+      QCOMPARE((QStringList{rig.text("colorLabel")} + drawn.values()).join(' '), entry);
+    }
   }
 
+  // A failure gets one message naming the file and the reason, and changes nothing on screen, in
+  // the state or on disk. `file` is in the program's folder.
   void aFailureChangesNothingAndTheProgramGoesOn_data() {
-    QTest::addColumn<int>("fault");
-    for (const Fault &f : kFaults) QTest::newRow(f.name) << int(&f - kFaults);
+    for (const char *column : {"command", "reason", "file"}) QTest::addColumn<QString>(column);
+    Row("Start without cls.bmp", "Start", "No such file", "cls.bmp");
+    Row("Reserve Start where no folder can be written", "Reserve Start", "Not a directory",
+        "cls.bmp/x/sgz.bmp");
+    Row("Save As onto a folder", "Save As", "directory", "x.bmp");
+    Row("Save into a folder removed after Save As", "Save", "No such file", "sub/x.bmp");
   }
   void aFailureChangesNothingAndTheProgramGoesOn() {
-    QFETCH(int, fault);
-    const Fault &f = kFaults[fault];
-    FormRig rig;
-    const QString folder = rig.appPath;
-    QImage canvas;
-    const auto everything = [&] {
-      QStringList all{Shown(rig, canvas), rig.form.saveState().savePath};
-      const HistoryRing &h = rig.form.engine().history();
-      const auto *model = reinterpret_cast<const char *>(&rig.model());  // up to its tail padding
-      all << QByteArray(model, offsetof(FigureModel, drawnSinceStart) + 2).toHex()
-          << u"%1 %2 %3"_s.arg(h.nextSlot).arg(h.wrapped).arg(h.offset);
-      for (QDirIterator it(folder, QDirIterator::Subdirectories); it.hasNext();) all << it.next();
-      return all;
-    };
+    QFETCH(QString, command);
+    QFETCH(QString, file);
+    WindowRig rig;
+    const QString folder = rig.programFolder;
     rig.run("newModeButton", 2);
     rig.run("reserveModeButton", 1);  // leaves a good sgz.bmp behind
     rig.click("newModeButton");
-    f.prepare(rig);
-    canvas = rig.canvas();
-    const QStringList before = everything();
-    if (f.command == 'R') rig.click("reserveModeButton");
-    if (f.command == 'S' || f.command == 'R') rig.click("startStopButton");
-    if (f.command == 'A') QVERIFY2(rig.saveAs(folder, "x"), "the save-as window closed");
-    if (f.command == 'F') rig.menu("actionSave");
+    QDir::setCurrent(folder);
+    if (command == "Start") QFile::remove("cls.bmp");
+    if (command == "Reserve Start") rig.userData = folder + "/cls.bmp/x", rig.programFolder += "/x";
+    if (command == "Save As") QDir().mkdir("x.bmp");
+    if (command == "Save") QDir().mkdir("sub"), QDir::setCurrent("sub"), rig.saveAs("x");
+    if (command == "Save") QDir::setCurrent(folder), QDir("sub").removeRecursively();
+    const auto state = [&] {
+      QStringList all{rig.get("startStopButton")->text(), rig.enabled(),
+                      rig.text("figureCountLabel"), rig.text("historyOffsetLabel"),
+                      rig.window.saveState().savePath};
+      for (QDirIterator it(folder, QDirIterator::Subdirectories); it.hasNext();) all << it.next();
+      return std::tuple(all, rig.canvas(), rig.model(), rig.window.engine().history());
+    };
+    const auto before = state();
+    if (command == "Reserve Start") rig.click("reserveModeButton");
+    if (command.endsWith("Start")) rig.click("startStopButton");
+    if (command == "Save As") rig.saveAs("x");
+    if (command == "Save") rig.get<QAction>("actionSave")->trigger();
     QCOMPARE(rig.failures.size(), 1);
-    const QString &said = rig.failures[0];
-    QVERIFY2(said.contains(folder + '/' + f.file) && said.contains(f.reason), qPrintable(said));
-    QCOMPARE(everything(), before);
-    QCOMPARE(rig.ended, 0);
+    QFETCH(QString, reason);
+    QVERIFY2(rig.failures[0].contains(folder + '/' + file) && rig.failures[0].contains(reason),
+             qPrintable(rig.failures[0]));
+    const auto after = state();
+    QCOMPARE(std::get<0>(after), std::get<0>(before));  // texts, commands, Save's path, files
+    QVERIFY2(std::get<1>(after) == std::get<1>(before), "the canvas changed");
+    QVERIFY2(std::get<2>(after) == std::get<2>(before), "the figure changed");
+    QVERIFY2(std::get<3>(after) == std::get<3>(before), "the history changed");
   }
 
-  void helpAndVersion() {
-    FormRig rig;
-    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
-      rig.withModal("actionAbout", [&](QWidget *w) {
-        QCOMPARE(w->findChild<QLabel *>("versionLabel")->text(), u"Version 1.0"_s);
-        const QScreen *screen = QGuiApplication::primaryScreen();
-        QCOMPARE(w->pos(), PlaceOnScreen(screen->geometry().size(), screen->logicalDotsPerInchX()));
-        QCOMPARE(w->findChild<QLabel *>("iconLabel")->pixmap().size(), QSize(32, 32));
-        QTest::keyClick(w->findChild<QWidget *>("okButton"), key);
-        QVERIFY(!w->isVisible());
-      });
-    }
-    QTest::keyClick(&rig.form, Qt::Key_F1);  // nothing before Help has named the file
-    rig.menu("actionHelp");
+  // F1 in any window opens the help once Help has named it; the About window opens a quarter of
+  // the screen in.
+  void f1OpensTheHelpOnceHelpHasNamedIt() {
+    WindowRig rig;
+    QTest::keyClick(&rig.window, Qt::Key_F1);
+    QCOMPARE(rig.helpShown, QStringList());
+    rig.get<QAction>("actionHelp")->trigger();
     QTest::keyClick(rig.get<QWidget>("magnificationSlider"), Qt::Key_F1);
-    rig.withModal("actionAbout", [&](QWidget *w) { QTest::keyClick(w, Qt::Key_F1); });
-    QCOMPARE(rig.helpShown, QStringList(3, rig.appPath + u"/krv.hlp"_s));
-    QtRuntime runtime;  // its question has Yes as the default
-    QTimer::singleShot(0, [] { QTest::keyClick(qApp->activeModalWidget(), Qt::Key_Return); });
-    QVERIFY(runtime.AskYesNo(&rig.form, u"?"_s));
-    HelpViewer viewer;  // says why it cannot show a page
-    viewer.Open(u"/nonexistent/krv.hlp"_s);
-    QVERIFY(viewer.toPlainText().contains(u"No such file"_s));
-    rig.menu("actionExit");
-    QCOMPARE(rig.ended, 1);
+    rig.withModal("actionAbout", [&](QWidget *about) {
+      QCOMPARE(about->pos(), QPoint(200, 200));  // the offscreen screen is 800 x 800 at 96 dpi
+      QTest::keyClick(about, Qt::Key_F1);
+    });
+    QCOMPARE(rig.helpShown, QStringList(3, rig.programFolder + "/krv.hlp"));
   }
 
-  // 100,000 ticks, every term count and speed, both modes, walks round the wrapped ring: invariants
-  // hold at every tick, each step shows what was drawn that far back, and the heap does not grow.
-  void soak() {
-    FormRig rig;
+  void aHelpViewerThatFailsSaysWhy() {
+    QtRuntime runtime;  // the tests' folder holds no viewer
+    QString said;
+    QTimer::singleShot(0, [&] {
+      auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+      QVERIFY(box);
+      said = box->text(), box->close();
+    });
+    runtime.ShowHelp(nullptr, "/x/krv.hlp");
+    QVERIFY2(said.contains("kurvimo-help\" does not start"), qPrintable(said));
+    HelpViewer viewer;
+    viewer.Open("/nonexistent/krv.hlp");
+    QVERIFY(viewer.toPlainText().contains("\"/nonexistent/krv.hlp\" cannot be read: No such file"));
+  }
+
+  // 40,000 ticks, past what 16 bits count, the term count and change speed moving all the while:
+  // the count goes on, every step back and forward shows what was drawn that far back, round the
+  // wrapped ring too, and the heap does not grow.
+  void aLongRunKeepsCountingAndRemembering() {
+    WindowRig rig;
     const TermTables &t = rig.model().terms;
-    const auto set = [&](const char *slider, int v) { rig.get<QScrollBar>(slider)->setValue(v); };
+    const auto first = [&] { return std::array{t.xAmp[0], t.yAmp[0], t.xFreq[0], t.yFreq[0]}; };
+    std::vector<std::array<std::int16_t, 4>> drawn(40000);  // term 0 of each table, as drawn
     qint64 heapAtStart = 0;
-    for (int run = 0; run < 52; ++run) {  // terms 4..16, change speeds 0 and 10, both draw modes
-      set("termCountSlider", 4 + run / 4), set("changeSpeedSlider", run / 2 % 2 * 10);
-      set("magnificationSlider", run % 3 * 10),
-          set("xPositionSlider", run % 3 * 250);  // off the canvas
-      rig.click(run % 2 ? "reserveModeButton" : "newModeButton");
-      rig.click("startStopButton");
-      const int ticks = run < 51 ? 1923 : 100000 - 51 * 1923;
-      std::vector<std::array<std::int16_t, 4>> drawn;  // term 0 of each table, as drawn
-      const auto zero = [&] { return std::array{t.xAmp[0], t.yAmp[0], t.xFreq[0], t.yFreq[0]}; };
-      for (int tick = 1; tick <= ticks; ++tick) {
-        if (tick == ticks / 2) set("termCountSlider", 20 - run / 4);
-        rig.form.Tick();
-        drawn.push_back(zero());
-        bool held = true;
-        for (int i = 0; i < rig.model().termCount; ++i) {
-          held &= t.xAmp[i] >= 0 && t.xAmp[i] <= 10 && t.yAmp[i] >= 0 && t.yAmp[i] <= 10 &&
-                  t.xFreq[i] >= 1 && t.xFreq[i] <= 10 && t.yFreq[i] >= 1 && t.yFreq[i] <= 10;
-        }
-        if (!held || rig.text("figureCountLabel") != QString::number(tick))
-          QFAIL(qPrintable(
-              u"run %1, tick %2, count %3"_s.arg(run).arg(tick).arg(rig.text("figureCountLabel"))));
-      }
-      rig.click("startStopButton");
-      for (const char *button : {"olderButton", "newerButton"}) {
-        for (int i = 0; i < (run % 4 ? 3 : 1005); ++i) {
-          rig.click(button);
-          const int back = std::abs(rig.text("historyOffsetLabel").toInt()) % 1000;
-          QCOMPARE(zero(), drawn[ticks - 1 - back]);
-        }
-      }
-      QCOMPARE(rig.text("historyOffsetLabel") + rig.failures.join(' '), "0");
-      QCoreApplication::processEvents();        // let the window paint, as it would between ticks
-      if (run == 1) heapAtStart = HeapInUse();  // the canvas's lasting buffers exist by now
+    rig.click("startStopButton");
+    for (int tick = 0; tick < 40000; ++tick) {
+      rig.get<QScrollBar>("termCountSlider")->setValue(4 + tick / 1000 % 13);
+      rig.get<QScrollBar>("changeSpeedSlider")->setValue(tick / 1000 % 11);
+      rig.window.Tick();
+      drawn[tick] = first();
+      if (tick == 1000) QCoreApplication::processEvents(), heapAtStart = HeapInUse();
     }
-    qInfo("heap in use: %lld bytes after the first runs, %lld at the end", heapAtStart,
-          HeapInUse());
+    QCOMPARE(rig.text("figureCountLabel"), "40000");
+    rig.click("startStopButton");
+    for (const char *button : {"olderButton", "newerButton"}) {
+      for (int i = 0; i < 1005; ++i) {
+        rig.click(button);
+        QCOMPARE(first(), drawn[39999 - std::abs(rig.text("historyOffsetLabel").toInt()) % 1000]);
+      }
+    }
+    QCOMPARE(rig.text("historyOffsetLabel"), "0");
+    QCoreApplication::processEvents();
+    qInfo("heap in use: %lld bytes after 1000 ticks, %lld at the end", heapAtStart, HeapInUse());
     QVERIFY(HeapInUse() - heapAtStart < 64 * 1024);
+  }
+
+  // Guards the forms against a slip in Qt Designer: each window's caption, client area, font, fixed
+  // size, first focus and tab order, and where each control is (relative to the client area, or to
+  // its frame), what it says and in which font, where not Arial 9.
+  void theWindowsAreLaidOutAsDesigned_data() {
+    for (const char *column : {"caption", "client", "focus"}) QTest::addColumn<QString>(column);
+    QTest::addColumn<bool>("fixedSize");
+    for (const char *column : {"tabOrder", "geometry", "texts", "fonts"})
+      QTest::addColumn<QStringList>(column);
+    Row("main", "Kurvimo", "711 x 517", "canvas", true,
+        List("canvas", "magnificationSlider", "startStopButton", "olderButton", "displayButton",
+             "newerButton", "xPositionSlider", "yPositionSlider", "termCountSlider",
+             "changeSpeedSlider", "clearButton", "newModeButton", "reserveModeButton",
+             "colorSlider"),
+        List("canvas 8 8 521 489", "magnificationSlider 544 136 121 17",
+             "magnificationLabel 672 136 25 17", "startStopButton 544 8 81 41",
+             "olderButton 544 280 33 25", "historyOffsetLabel 584 288 41 17",
+             "displayButton 608 376 57 25", "newerButton 632 280 33 25",
+             "xPositionSlider 544 184 121 17", "yPositionSlider 544 232 121 17",
+             "xPositionLabel 672 184 25 17", "yPositionLabel 672 232 25 17",
+             "termCountSlider 544 432 121 17", "termCountLabel 672 432 25 17",
+             "changeSpeedSlider 544 480 121 17", "changeSpeedLabel 672 480 25 17",
+             "figureCountLabel 640 32 49 17", "clearButton 544 376 57 25",
+             "drawModeGroup 544 64 153 41", "newModeButton 16 16 49 12",
+             "reserveModeButton 72 16 73 12", "magnificationHeading 544 120 72 15",
+             "xPositionHeading 544 168 33 15", "yPositionHeading 544 216 33 15",
+             "historyHeading 544 264 35 15", "termCountHeading 544 416 96 15",
+             "changeSpeedHeading 544 464 129 15", "colorSlider 544 352 121 17",
+             "colorLabel 544 328 121 17", "colorHeading 544 312 30 15"),
+        List("startStopButton: Start", "olderButton: <", "displayButton: Display", "newerButton: >",
+             "clearButton: Clear", "drawModeGroup: Draw mode", "newModeButton: New",
+             "reserveModeButton: Reserve", "magnificationHeading: Magnification",
+             "xPositionHeading: X-axis", "yPositionHeading: Y-axis", "historyHeading: Figure",
+             "termCountHeading: Complex of figure", "changeSpeedHeading: Change speed of figure",
+             "colorHeading: Color", "menuFile: &File", "actionSave: &Save",
+             "actionSaveAs: Save &As...", "actionExit: E&xit", "menuHelp: &Help",
+             "actionHelp: &Help", "actionAbout: &Version"),
+        QStringList());
+    Row("save as", "Save As...", "345 x 384", "driveList", false,
+        List("driveList", "folderList", "fileList", "fileNameEdit", "saveButton"),
+        List("driveList 8 8 257 23", "folderList 8 40 249 142", "fileList 8 192 249 141",
+             "fileNameEdit 8 352 249 18", "saveButton 272 328 65 49"),
+        List("fileNameEdit: File1", "saveButton: Save"), QStringList());
+    Row("about", "About", "374 x 134", "okButton", true, List("okButton"),
+        List("okButton 264 72 92 47", "iconLabel 16 16 36 36", "nameLabel 80 32 248 29",
+             "versionLabel 88 64 85 19"),
+        List("okButton: OK", "nameLabel: Kurvimo", "versionLabel: Version 1.0"),
+        List("nameLabel: Arial 18 bold", "versionLabel: Arial 12 bold"));
+  }
+  void theWindowsAreLaidOutAsDesigned() {
+    QFETCH(QStringList, geometry);
+    QFETCH(QStringList, texts);
+    QFETCH(QStringList, fonts);
+    WindowRig rig;
+    SaveState state;
+    SaveAsDialog saveAs(rig, *rig.get<CanvasWidget>("canvas"), state,
+                        rig.get<QAction>("actionSave"), &rig.window);
+    AboutDialog about(&rig.window);
+    const QString name = QTest::currentDataTag();
+    QWidget *window = name == "main"      ? &rig.window
+                      : name == "save as" ? &saveAs
+                                          : (QWidget *)&about;
+    const QSize client = (name == "main" ? rig.get<QWidget>("centralWidget") : window)->size();
+    QStringList tabOrder, actualGeometry, actualTexts, actualFonts, expectedFonts;
+    for (QWidget *w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
+      if (w->focusPolicy() & Qt::TabFocus) tabOrder << w->objectName();
+    for (const QString &entry : geometry) {
+      const QString control = entry.section(' ', 0, 0);
+      const auto *widget = window->findChild<QWidget *>(control);
+      const QRect r = widget ? widget->geometry() : QRect();
+      actualGeometry << u"%1 %2 %3 %4 %5"_s.arg(control).arg(r.x()).arg(r.y()).arg(r.width()).arg(
+          r.height());
+      const QFont font = widget ? widget->font() : QFont();
+      actualFonts << u"%1: %2 %3%4"_s.arg(control, font.family())
+                         .arg(font.pointSize())
+                         .arg(font.bold() ? " bold" : "");
+      expectedFonts << fonts.filter(control + ':').value(0, control + ": Arial 9");
+    }
+    for (const QString &entry : texts) {
+      const QString control = entry.section(':', 0, 0);
+      const QObject *object = window->findChild<QObject *>(control);
+      const bool titled =
+          qobject_cast<const QMenu *>(object) || qobject_cast<const QGroupBox *>(object);
+      actualTexts << control + ": " +
+                         (object ? object->property(titled ? "title" : "text").toString() : "");
+    }
+    QTEST(window->windowTitle(), "caption");
+    QTEST(u"%1 x %2"_s.arg(client.width()).arg(client.height()), "client");
+    QTEST(window->minimumSize() == window->maximumSize(), "fixedSize");
+    QTEST(window->focusWidget()->objectName(), "focus");
+    QTEST(tabOrder, "tabOrder");
+    QCOMPARE(actualGeometry, geometry);
+    QCOMPARE(actualTexts, texts);
+    QCOMPARE(actualFonts, expectedFonts);
+    QCOMPARE(window->font().family() + ' ' + QString::number(window->font().pointSize()),
+             "Arial 9");
+  }
+
+  // Enter and Esc do not press Save. A file picked in the list gives its name; Save asks before it
+  // replaces a file with content, and remembers the path for Save, which asks nothing.
+  void saveAsAsksBeforeReplacingAFileWithContent_data() {
+    QTest::addColumn<QByteArray>("content");  // of Star.bmp, picked in the list; none: no such file
+    for (const char *column : {"yes", "asked", "written"}) QTest::addColumn<bool>(column);
+    Row("a new file, File1 at first", QByteArray(), false, false, true);
+    Row("content, Yes", QByteArray("old"), true, true, true);
+    Row("content, No", QByteArray("old"), false, true, false);
+    Row("empty: no question", QByteArray(""), false, false, true);
+  }
+  void saveAsAsksBeforeReplacingAFileWithContent() {
+    QFETCH(QByteArray, content);
+    QFETCH(bool, yes);
+    QFETCH(bool, asked);
+    QFETCH(bool, written);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(content.isNull() ? "File1.bmp" : "Star.bmp");
+    QFile file(path);
+    QVERIFY(content.isNull() || (file.open(QIODevice::WriteOnly) && file.write(content) >= 0));
+    file.close();
+    WindowRig rig;
+    rig.answer = yes;
+    rig.run("newModeButton", 2);
+    QDir::setCurrent(dir.path());
+    rig.withModal("actionSaveAs", [&](QWidget *dialog) {
+      QCOMPARE(dialog->pos(), QPoint(200, 200));
+      auto *files = dialog->findChild<QListWidget *>("fileList");
+      if (!content.isNull())
+        QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                          files->visualItemRect(files->item(0)).center());
+      for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape})
+        QTest::keyClick(dialog->findChild<QWidget *>("fileNameEdit"), key);
+      QVERIFY(dialog->isVisible() && rig.questions.isEmpty());
+      QTest::mouseClick(dialog->findChild<QWidget *>("saveButton"), Qt::LeftButton);
+      QVERIFY(!dialog->isVisible());
+    });
+    QCOMPARE(rig.questions,
+             asked ? QStringList{path + u" ファイルは既に存在します。上書きしますか？"_s}
+                   : QStringList());
+    QCOMPARE(rig.window.saveState().savePath, written ? path : QString());
+    QCOMPARE(rig.get<QAction>("actionSave")->isEnabled(), written);
+    QCOMPARE(LoadBitmap(path).image, written ? rig.canvas() : QImage());  // "old" is no picture
+    rig.click("clearButton");
+    if (written) rig.get<QAction>("actionSave")->trigger();
+    QCOMPARE(LoadBitmap(path).image, written ? rig.canvas() : QImage());
+  }
+
+  // Opening a folder with Enter lists its bitmaps, and Save writes there. A current folder that
+  // has gone is no place to save: the window opens at home then.
+  void theFolderListOpensFoldersAndTheFilesFollow() {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("sub/inner");
+    for (const char *name : {"sub/Star.bmp", "sub/notes.txt", "top.bmp"})
+      QFile(dir.filePath(name)).open(QIODevice::WriteOnly);
+    WindowRig rig;
+    QDir::setCurrent(dir.path());
+    rig.withModal("actionSaveAs", [&](QWidget *dialog) {
+      auto *folders = dialog->findChild<FolderList *>("folderList");
+      auto *files = dialog->findChild<QListWidget *>("fileList");
+      QCOMPARE(files->item(0)->text(), "top.bmp");
+      folders->setCurrentItem(folders->findItems("sub", Qt::MatchEndsWith).value(0));
+      QTest::keyClick(folders, Qt::Key_Return);
+      QCOMPARE(folders->Path(), QDir(dir.filePath("sub")).canonicalPath());
+      QCOMPARE(files->count(), 1);
+      QCOMPARE(files->item(0)->text(), "Star.bmp");
+      dialog->findChild<QLineEdit *>("fileNameEdit")->setText("new");
+      QTest::mouseClick(dialog->findChild<QWidget *>("saveButton"), Qt::LeftButton);
+    });
+    QVERIFY(QFile::exists(dir.filePath("sub/new.bmp")));
+    QDir(dir.path()).mkdir("gone");
+    QDir::setCurrent(dir.filePath("gone"));
+    QDir(dir.path()).rmdir("gone");
+    rig.withModal("actionSaveAs", [&](QWidget *dialog) {
+      QCOMPARE(dialog->findChild<FolderList *>("folderList")->Path(), QDir::homePath());
+    });
+  }
+
+  void theOverwriteQuestionDefaultsToYes() {
+    QtRuntime runtime;
+    QTimer::singleShot(0, [] { QTest::keyClick(qApp->activeModalWidget(), Qt::Key_Return); });
+    QVERIFY(runtime.AskYesNo(nullptr, "?"));
   }
 };
 

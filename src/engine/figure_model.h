@@ -28,6 +28,8 @@ struct FigureModel {
   std::int16_t xShift = 0;           // added to every plotted x
   std::int16_t referenceCenter = 0;  // where figures are centred; 0 = no reference
   bool drawnSinceStart = false;      // the first figure after Start takes the reference
+
+  bool operator==(const FigureModel &) const = default;
 };
 
 }  // namespace kurvimo

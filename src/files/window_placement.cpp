@@ -24,8 +24,8 @@ QPoint PlaceOnScreen(QSize screenPixels, double dotsPerInch) {
   const double twipsPerPixel = kTwipsPerInch / dotsPerInch;
   const TwipPosition at = PlaceOnScreen(static_cast<float>(screenPixels.width() * twipsPerPixel),
                                         static_cast<float>(screenPixels.height() * twipsPerPixel));
-  return {static_cast<int>(std::lround(at.Left / twipsPerPixel)),
-          static_cast<int>(std::lround(at.Top / twipsPerPixel))};
+  return {static_cast<int>(std::lround(at.left / twipsPerPixel)),
+          static_cast<int>(std::lround(at.top / twipsPerPixel))};
 }
 
 }  // namespace kurvimo

@@ -7,8 +7,8 @@ namespace kurvimo {
 
 // Where a secondary window's top-left corner goes, in twips (1/1440 inch).
 struct TwipPosition {
-  float Left;
-  float Top;
+  float left;
+  float top;
 };
 
 // About a quarter of the screen in from its left and top edges; the window's own size plays no

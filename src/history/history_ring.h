@@ -38,6 +38,8 @@ class HistoryRing {
   // How far back the figure on show lies: 0 the newest, -1 the one before; positive only once
   // wrapped. 16-bit, and the steps keep it so.
   std::int16_t offset = 0;
+
+  bool operator==(const HistoryRing &) const = default;
 };
 
 }  // namespace kurvimo

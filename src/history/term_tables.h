@@ -26,6 +26,8 @@ struct TermTables {
   TermTable yAmp{};   // y amplitude, in tenths
   TermTable xFreq{};  // x phase step, in tenths of a radian
   TermTable yFreq{};  // y phase step, in tenths of a radian
+
+  bool operator==(const TermTables &) const = default;
 };
 
 }  // namespace kurvimo
