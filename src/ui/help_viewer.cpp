@@ -47,7 +47,9 @@ void HelpViewer::ComeForward() {
   showNormal();
   raise();
   activateWindow();
-  if (auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
+  // Other platforms, offscreen among them, may answer for X without a connection.
+  auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (x11 && x11->connection()) {
     xcb_set_input_focus(x11->connection(), XCB_INPUT_FOCUS_PARENT, xcb_window_t(winId()),
                         XCB_CURRENT_TIME);
     xcb_flush(x11->connection());
