@@ -357,7 +357,8 @@ class TestCore : public QObject {
     QCOMPARE(at(15360, 11520), QPointF(3840, 2880));  // 1024 x 768 pixels
     QCOMPARE(at(20490, 11520), QPointF(5123, 2880));  // not a quarter of the width
     QCOMPARE(at(20489.5, 11523.5), QPointF(5123, 2881));
-    QCOMPARE(PlaceOnScreen(QSize(1280, 1024), 120.0), QPoint(320, 256));  // pixels, through dpi
+    // A screen in pixels at 120 dpi, right of another.
+    QCOMPARE(PlaceOnScreen(QRect(1920, 0, 1280, 1024), 120.0), QPoint(2240, 256));
   }
 
   // The name exactly as typed, ".bmp" always added, one separator after the folder.

@@ -520,8 +520,9 @@ class TestWindows : public QObject {
     QCOMPARE(LoadBitmap(path).image, written ? rig.canvas() : QImage());
   }
 
-  // Opening a folder with Enter lists its bitmaps, and Save writes there. A current folder that
-  // has gone is no place to save: the window opens at home then.
+  // Opening a folder with Enter lists its bitmaps, and Save writes there; the drive shown, picked
+  // again, changes nothing. A current folder that has gone is no place to save: the window opens
+  // at home then.
   void theFolderListOpensFoldersAndTheFilesFollow() {
     QTemporaryDir dir;
     QDir(dir.path()).mkpath("sub/inner");
@@ -538,6 +539,10 @@ class TestWindows : public QObject {
       QCOMPARE(folders->Path(), QDir(dir.filePath("sub")).canonicalPath());
       QCOMPARE(files->count(), 1);
       QCOMPARE(files->item(0)->text(), "Star.bmp");
+      auto *drives = dialog->findChild<QComboBox *>("driveList");
+      QTest::keyClick(drives, Qt::Key_F4);  // the drive already shown, picked again
+      QTest::keyClick(drives->view(), Qt::Key_Return);
+      QCOMPARE(folders->Path(), QDir(dir.filePath("sub")).canonicalPath());
       dialog->findChild<QLineEdit *>("fileNameEdit")->setText("new");
       QTest::mouseClick(dialog->findChild<QWidget *>("saveButton"), Qt::LeftButton);
     });

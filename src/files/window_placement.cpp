@@ -20,12 +20,12 @@ TwipPosition PlaceOnScreen(float width, float height) {
   return {static_cast<float>(w / 2 - w / 4), static_cast<float>(h / 4)};
 }
 
-QPoint PlaceOnScreen(QSize screenPixels, double dotsPerInch) {
+QPoint PlaceOnScreen(const QRect &screen, double dotsPerInch) {
   const double twipsPerPixel = kTwipsPerInch / dotsPerInch;
-  const TwipPosition at = PlaceOnScreen(static_cast<float>(screenPixels.width() * twipsPerPixel),
-                                        static_cast<float>(screenPixels.height() * twipsPerPixel));
-  return {static_cast<int>(std::lround(at.left / twipsPerPixel)),
-          static_cast<int>(std::lround(at.top / twipsPerPixel))};
+  const TwipPosition at = PlaceOnScreen(static_cast<float>(screen.width() * twipsPerPixel),
+                                        static_cast<float>(screen.height() * twipsPerPixel));
+  return screen.topLeft() + QPoint(static_cast<int>(std::lround(at.left / twipsPerPixel)),
+                                   static_cast<int>(std::lround(at.top / twipsPerPixel)));
 }
 
 }  // namespace kurvimo

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QPoint>
-#include <QSize>
+#include <QRect>
 
 namespace kurvimo {
 
@@ -15,7 +15,8 @@ struct TwipPosition {
 // part. `width` and `height` are the screen's size in twips.
 TwipPosition PlaceOnScreen(float width, float height);
 
-// The same rule for a screen measured in pixels at `dotsPerInch`, answered in pixels.
-QPoint PlaceOnScreen(QSize screenPixels, double dotsPerInch);
+// The same rule for a screen at `screen` in pixels of `dotsPerInch`, wherever it sits among the
+// screens; answered in pixels.
+QPoint PlaceOnScreen(const QRect &screen, double dotsPerInch);
 
 }  // namespace kurvimo

@@ -22,7 +22,8 @@ SaveAsDialog::SaveAsDialog(RuntimeServices &runtime, const Canvas &canvas, SaveS
   ui_->setupUi(this);
   ui_->fileList->SetPath(ui_->folderList->Path());
   ui_->driveList->setFocus();
-  connect(ui_->driveList, &QComboBox::activated, this, &SaveAsDialog::OpenDrive);
+  // Picking the drive already shown changes nothing.
+  connect(ui_->driveList, &QComboBox::currentIndexChanged, this, &SaveAsDialog::OpenDrive);
   connect(ui_->folderList, &FolderList::PathChanged, this, &SaveAsDialog::ListFolderFiles);
   connect(ui_->fileList, &QListWidget::itemSelectionChanged, this, &SaveAsDialog::TakePickedName);
   connect(ui_->saveButton, &QPushButton::clicked, this, &SaveAsDialog::SaveCanvas);

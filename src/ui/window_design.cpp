@@ -26,7 +26,7 @@ void DesignWindow(QWidget *window, const QString &caption) {
 void PlaceSecondaryWindow(QWidget *window) {
   const QScreen *screen = QGuiApplication::primaryScreen();
   if (!screen) return;
-  window->move(PlaceOnScreen(screen->geometry().size(), screen->logicalDotsPerInchX()));
+  window->move(PlaceOnScreen(screen->geometry(), screen->logicalDotsPerInchX()));
 }
 
 }  // namespace kurvimo
