@@ -36,7 +36,7 @@ struct WindowRig final : RuntimeServices, RandomSource {
   void SeedFromClock() override { ++seeded; }
   float Next() override { return std::uniform_real_distribution<float>()(sequence); }
 
-  QTemporaryDir folder;
+  QTemporaryDir folder{QDir::homePath() + "/kurvimo-test-XXXXXX"};  // an install of the user's own
   QString programFolder = folder.path(), userData = programFolder + "/home/kurvimo";
   bool copied = QFile::copy(KURVIMO_RESOURCES "/cls.bmp", programFolder + "/cls.bmp");
   QStringList failures, questions, helpShown;
@@ -135,7 +135,8 @@ class TestWindows : public QObject {
 
   // Acts: Start and Stop (the button must bear that caption), a tick of the timer, Clear, Display,
   // < and >, the draw modes New and Reserve; "magnify" moves the magnification to its highest,
-  // "keep" remembers the canvas, "unwritable" takes the program folder away from the user.
+  // "keep" remembers the canvas. The program folder "vanishes", is "installed" for everyone
+  // (outside the home folder), or holds a "foreign" sgz.bmp that the user cannot replace.
   void commandsRespondAsTheRunGoes_data() {
     for (const char *column :
          {"acts", "caption", "enabled", "count", "offset", "canvas", "sgz.bmp", "mode"})
@@ -170,9 +171,12 @@ class TestWindows : public QObject {
         "Stop", again, "2", "0", "drawn over kept", "beside the program", "Reserve");
     row("Stop reads the draw mode too", "Start tick Stop Reserve Start New Stop", "Start", stopped,
         "0", "0", "drawn", "beside the program", "New");
-    row("where the program folder is not the user's, the picture goes to the data folder",
-        "Start tick tick Stop keep unwritable Reserve Start", "Stop", again, "0", "0", "as kept",
-        "in the data folder", "Reserve");
+    for (const char *place : {"vanishes", "installed", "foreign"}) {
+      row(qPrintable(
+              u"where the program folder %1, the picture goes to the data folder"_s.arg(place)),
+          qPrintable(u"Start tick tick Stop keep %1 Reserve Start"_s.arg(place)), "Stop", again,
+          "0", "0", "as kept", "in the data folder", "Reserve");
+    }
   }
   void commandsRespondAsTheRunGoes() {
     QFETCH(QString, acts);
@@ -182,6 +186,8 @@ class TestWindows : public QObject {
         {"Clear", "clearButton"},     {"Display", "displayButton"},
         {"<", "olderButton"},         {">", "newerButton"},
         {"New", "newModeButton"},     {"Reserve", "reserveModeButton"}};
+    QTemporaryDir installed;
+    QFile::copy(rig.programFolder + "/cls.bmp", installed.filePath("cls.bmp"));
     auto *timer = rig.window.findChild<QTimer *>("tickTimer");
     QTimerEvent tick(timer->timerId());
     QImage kept;
@@ -189,7 +195,9 @@ class TestWindows : public QObject {
       if (act == "tick") QCoreApplication::sendEvent(timer, &tick);
       if (act == "keep") kept = rig.canvas();
       if (act == "magnify") QTest::keyClick(rig.get<QWidget>("magnificationSlider"), Qt::Key_End);
-      if (act == "unwritable") rig.programFolder += "/gone";
+      if (act == "vanishes") rig.programFolder += "/gone";
+      if (act == "installed") rig.programFolder = installed.path();
+      if (act == "foreign") QDir(rig.programFolder).mkdir("sgz.bmp");
       if (act == "Start" || act == "Stop") QCOMPARE(rig.get("startStopButton")->text(), act);
       if (buttons.contains(act)) rig.click(buttons[act]);
     }
@@ -198,9 +206,9 @@ class TestWindows : public QObject {
     QTEST(rig.text("figureCountLabel"), "count");
     QTEST(rig.text("historyOffsetLabel"), "offset");
     QTEST(CanvasState(rig.canvas(), kept), "canvas");
-    QTEST(QString(QFile::exists(rig.folder.filePath("sgz.bmp")) ? "beside the program"
-                  : QFile::exists(rig.userData + "/sgz.bmp")    ? "in the data folder"
-                                                                : "nowhere"),
+    QTEST(QString(QFileInfo(rig.folder.filePath("sgz.bmp")).isFile() ? "beside the program"
+                  : QFile::exists(rig.userData + "/sgz.bmp")         ? "in the data folder"
+                                                                     : "nowhere"),
           "sgz.bmp");
     QTEST(QString(rig.model().drawMode == DrawMode::kNew ? "New" : "Reserve"), "mode");
   }

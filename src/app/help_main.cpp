@@ -4,11 +4,13 @@
 #include <QSocketNotifier>
 
 #include "ui/help_viewer.h"
+#include "ui/window_design.h"
 
 // The help viewer: shows the help file named on the command line. The program that started it
 // asks for it again by writing a line to its input, and it comes to the front.
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
+  kurvimo::NameApplication();
   kurvimo::HelpViewer viewer;
   viewer.Open(QApplication::arguments().value(1));
   viewer.show();

@@ -3,9 +3,11 @@
 #include "platform/system_random.h"
 #include "ui/main_window.h"
 #include "ui/qt_runtime.h"
+#include "ui/window_design.h"
 
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
+  kurvimo::NameApplication();
   kurvimo::QtRuntime runtime;
   kurvimo::SystemRandom random;
   kurvimo::MainWindow window(runtime, random);

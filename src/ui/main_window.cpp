@@ -1,5 +1,7 @@
 #include "ui/main_window.h"
 
+#include <unistd.h>
+
 #include "ui_main_window.h"
 
 #include <QDir>
@@ -24,6 +26,8 @@ constexpr int kTickMs = 500;
 const QString kCleanBackground = QStringLiteral("cls.bmp");
 const QString kReserveBackground = QStringLiteral("sgz.bmp");
 const QString kHelpFile = QStringLiteral("krv.hlp");
+// What every CMake build folder holds; the program runs from one only while it is being worked on.
+const QString kBuildTreeMark = QStringLiteral("CMakeFiles");
 const QString kStartCaption = QStringLiteral("Start");
 const QString kStopCaption = QStringLiteral("Stop");
 
@@ -156,7 +160,11 @@ Picture MainWindow::ReserveBackground() {
   if (const QString error = SaveBackground(); !error.isEmpty()) return {{}, error};
   const QString path = ReserveFile();
   Picture kept = LoadBitmap(path);
-  if (!kept.ok()) kept.error = tr("\"%1\" cannot be read back: %2.").arg(path, kept.error);
+  if (!kept.ok()) {
+    kept.error = tr("\"%1\" now holds the picture so far, in place of the one kept before, but "
+                    "cannot be read back: %2.")
+                     .arg(path, kept.error);
+  }
   return kept;
 }
 
@@ -169,13 +177,19 @@ QString MainWindow::SaveBackground() {
   return tr("The picture so far cannot be kept in \"%1\": %2.").arg(path, error);
 }
 
-// Beside the program while the user may write there; where the program is installed for
-// everyone, its folder is not theirs, so the picture goes to their own data folder.
+// Beside the program only where the installation is the user's own, a build tree or an install in
+// their home folder, which they own and may write, and which holds no sgz.bmp they may not replace.
+// Everywhere else, a packaged or system-wide installation above all, whoever runs it, the picture
+// goes to the user's own data folder.
 QString MainWindow::ReserveFile() const {
-  const QFileInfo programFolder(runtime_.ProgramFolder());
-  const bool ours = programFolder.isDir() && programFolder.isWritable();
-  return (ours ? runtime_.ProgramFolder() : runtime_.UserDataFolder()) + QLatin1Char('/') +
-         kReserveBackground;
+  const QString folder = runtime_.ProgramFolder();
+  const QFileInfo program(folder), kept(folder + QLatin1Char('/') + kReserveBackground);
+  const bool inHome = program.canonicalFilePath().startsWith(QDir::home().canonicalPath() + '/');
+  const bool buildTree = QFileInfo(folder + QLatin1Char('/') + kBuildTreeMark).isDir();
+  const bool usersOwn = (inHome || buildTree) && program.ownerId() == ::getuid() &&
+                        program.isWritable() &&
+                        (!kept.exists() || (kept.isFile() && kept.ownerId() == ::getuid()));
+  return (usersOwn ? folder : runtime_.UserDataFolder()) + QLatin1Char('/') + kReserveBackground;
 }
 
 QString MainWindow::ProgramFile(const QString &name) const {

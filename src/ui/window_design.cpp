@@ -17,6 +17,11 @@ constexpr int kFontPoints = 9;
 
 }  // namespace
 
+void NameApplication() {
+  QCoreApplication::setApplicationName(QStringLiteral("kurvimo"));
+  QGuiApplication::setDesktopFileName(QStringLiteral(KURVIMO_APP_ID));
+}
+
 void DesignWindow(QWidget *window, const QString &caption) {
   window->setWindowTitle(caption);
   window->setWindowIcon(QIcon(kIconPath));

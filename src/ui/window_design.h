@@ -9,6 +9,10 @@ namespace kurvimo {
 // The main window's title, which its messages and the help viewer bear too.
 constexpr QLatin1String kProgramName("Kurvimo");
 
+// Names the program to Qt and the desktop: its data folder and the menu entry that its windows
+// belong to follow these, however the program was started.
+void NameApplication();
+
 // Gives a window of the program its caption, the program icon and the program's font.
 void DesignWindow(QWidget *window, const QString &caption);
 
