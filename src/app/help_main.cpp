@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <algorithm>
 
 #include "ui/help_viewer.h"
 #include "ui/window_design.h"
 
 // The help viewer: shows the help file named on the command line. The program that started it
-// asks for it again by writing a line to its input, and it comes to the front.
+// asks for it again by writing a line to its input; it comes to the front and answers each line
+// with one on its output.
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
   kurvimo::NameApplication();
@@ -17,8 +19,13 @@ int main(int argc, char *argv[]) {
   QSocketNotifier requests(STDIN_FILENO, QSocketNotifier::Read);
   QObject::connect(&requests, &QSocketNotifier::activated, [&] {
     char lines[64];
-    if (::read(STDIN_FILENO, lines, sizeof lines) <= 0) return requests.setEnabled(false);
+    const ssize_t got = ::read(STDIN_FILENO, lines, sizeof lines);
+    if (got <= 0) return requests.setEnabled(false);
     viewer.ComeForward();
+    const QByteArray answers(std::count(lines, lines + got, '\n'), '\n');
+    // A program that is gone asks nothing more.
+    if (::write(STDOUT_FILENO, answers.constData(), size_t(answers.size())) < 0)
+      requests.setEnabled(false);
   });
   return app.exec();
 }

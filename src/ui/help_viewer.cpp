@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
+#include <QScrollBar>
 
 #include "platform/regular_file.h"
 #include "ui/window_design.h"
@@ -40,10 +41,12 @@ void HelpViewer::Open(const QString &file) {
   setHtml(reason.isEmpty() ? QString::fromUtf8(bytes) : Unreadable(file, reason));
 }
 
-// The program asks for the help again after a key or a click of its own, so X refuses a focus
-// change stamped with this viewer's last event time; on X the focus is taken at the current time
-// instead.
+// Asked again, the help opens at its opening topic, as a fresh viewer does. The program asks
+// after a key or a click of its own, so X refuses a focus change stamped with this viewer's last
+// event time; on X the focus is taken at the current time instead.
 void HelpViewer::ComeForward() {
+  verticalScrollBar()->setValue(0);
+  horizontalScrollBar()->setValue(0);
   showNormal();
   raise();
   activateWindow();

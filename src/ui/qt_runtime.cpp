@@ -14,18 +14,37 @@ namespace {
 // The help viewer is a program of its own beside this one, so that it stays usable while one of
 // our modal windows is open.
 const QString kHelpViewer = QStringLiteral("kurvimo-help");
+// How long the end of the program waits for the viewer to go, twice: asked, then killed.
+constexpr int kViewerGraceMs = 500;
 
 }  // namespace
 
+// The viewer answers each request on its input with a line on its output. A viewer that ends
+// with a request unanswered, even one that had ended unnoticed when asked, is replaced.
 QtRuntime::QtRuntime() {
-  helpViewer_.setProcessChannelMode(QProcess::ForwardedChannels);
+  helpViewer_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  QObject::connect(&helpViewer_, &QProcess::readyReadStandardOutput, [this] {
+    unanswered_ = qMax(0, unanswered_ - int(helpViewer_.readAllStandardOutput().count('\n')));
+  });
+  QObject::connect(&helpViewer_, &QProcess::finished, [this] {
+    if (unanswered_ > 0) StartHelpViewer();
+  });
+  QObject::connect(&helpViewer_, &QProcess::errorOccurred, [this](QProcess::ProcessError error) {
+    if (error != QProcess::FailedToStart) return;
+    ShowFailure(helpAskedFrom_, QObject::tr("The help cannot be shown: \"%1\" does not start: %2.")
+                                    .arg(helpViewer_.program(), helpViewer_.errorString()));
+  });
 }
 
-// The help belongs to this run of the program and closes with it.
+// The help belongs to this run of the program and closes with it, within about a second even if
+// the viewer hangs or has been stopped.
 QtRuntime::~QtRuntime() {
+  helpViewer_.disconnect();
   if (helpViewer_.state() == QProcess::NotRunning) return;
   helpViewer_.terminate();
-  helpViewer_.waitForFinished();
+  if (helpViewer_.waitForFinished(kViewerGraceMs)) return;
+  helpViewer_.kill();
+  helpViewer_.waitForFinished(kViewerGraceMs);
 }
 
 QString QtRuntime::ProgramFolder() const {
@@ -47,18 +66,19 @@ bool QtRuntime::AskYesNo(QWidget *parent, const QString &text) {
   return box.exec() == QMessageBox::Yes;
 }
 
-// One viewer at a time: while it is open, a line on its input asks it to come to the front.
+// One viewer at a time: while it runs, a line on its input asks it to come to the front. Nothing
+// here waits for it, so the window and its timer go on.
 void QtRuntime::ShowHelp(QWidget *parent, const QString &file) {
-  if (helpViewer_.state() != QProcess::NotRunning) {
-    helpViewer_.write("\n");
-    return;
-  }
-  const QString viewer = ProgramFolder() + QLatin1Char('/') + kHelpViewer;
-  helpViewer_.start(viewer, {file});
-  if (!helpViewer_.waitForStarted()) {
-    ShowFailure(parent,
-                QStringLiteral("The help cannot be shown: \"%1\" does not start.").arg(viewer));
-  }
+  helpAskedFrom_ = parent;
+  helpFile_ = file;
+  if (helpViewer_.state() == QProcess::NotRunning) return StartHelpViewer();
+  ++unanswered_;
+  helpViewer_.write("\n");
+}
+
+void QtRuntime::StartHelpViewer() {
+  unanswered_ = 0;
+  helpViewer_.start(ProgramFolder() + QLatin1Char('/') + kHelpViewer, {helpFile_});
 }
 
 void QtRuntime::Quit() {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QPointer>
 #include <QProcess>
+#include <QWidget>
 
 #include "platform/runtime_services.h"
 
@@ -19,7 +21,12 @@ class QtRuntime final : public RuntimeServices {
   void Quit() override;
 
  private:
+  void StartHelpViewer();
+
   QProcess helpViewer_;
+  QString helpFile_;
+  QPointer<QWidget> helpAskedFrom_;
+  int unanswered_ = 0;  // requests written to the viewer that it has not answered yet
 };
 
 }  // namespace kurvimo
