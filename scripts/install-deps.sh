@@ -10,6 +10,7 @@ packages=(
   xvfb xauth xdotool dbus-x11 at-spi2-core python3-pyatspi desktop-file-utils
   fonts-liberation fonts-ipafont-gothic
   librsvg2-bin dpkg-dev file lintian appstream
+  weston qt6-wayland
 )
 
 missing=()
