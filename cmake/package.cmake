@@ -16,8 +16,9 @@ the canvas can be saved as a Windows bitmap.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Its texts are designed in Arial, which Liberation Sans stands in for, and ask in Japanese.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-ipafont-gothic")
+# Its texts are designed in Arial, which Liberation Sans stands in for, and ask in Japanese; Qt's
+# own texts, such as Yes and No, come translated from qt6-translations-l10n.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-ipafont-gothic, qt6-translations-l10n")
 # Without it, a Wayland session runs the program through XWayland.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config clang libclang-rt-14-dev clang-format
   qt6-base-dev qt6-qpa-plugins libgl-dev libxcb1-dev
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libbenchmark-dev
   xvfb xauth xdotool dbus-x11 at-spi2-core python3-pyatspi desktop-file-utils
   fonts-liberation fonts-ipafont-gothic

@@ -10,6 +10,7 @@
 #include "ui/main_window.h"
 #include "ui/qt_runtime.h"
 #include "ui/save_as_dialog.h"
+#include "ui/window_design.h"
 
 using namespace kurvimo;
 using namespace Qt::StringLiterals;
@@ -337,73 +338,98 @@ class TestWindows : public QObject {
 
   // Guards the forms against a slip in Qt Designer: each window's caption, client area and font,
   // fixed size, first focus and tab order; where each control is (relative to the client area, or
-  // to its frame) and its font where not Arial 9; and what the controls say.
+  // to its frame) and its font where not Arial 9; and what the controls say, in English under the
+  // C locale and in Japanese under a Japanese one.
   void theWindowsAreLaidOutAsDesigned_data() {
-    for (const char *column : {"caption", "client", "focus"}) QTest::addColumn<QString>(column);
+    for (const char *column : {"locale", "window", "caption", "client", "focus"})
+      QTest::addColumn<QString>(column);
     QTest::addColumn<bool>("fixedSize");
     for (const char *column : {"tabOrder", "geometry", "texts"})
       QTest::addColumn<QStringList>(column);
-    Row("main", "Kurvimo", "711 x 517, Arial 9", "canvas", true,
-        List("canvas", "magnificationSlider", "startStopButton", "olderButton", "displayButton",
-             "newerButton", "xPositionSlider", "yPositionSlider", "termCountSlider",
-             "changeSpeedSlider", "clearButton", "newModeButton", "reserveModeButton",
-             "colorSlider"),
-        List("canvas 8 8 521 489", "magnificationSlider 544 136 121 17",
-             "magnificationLabel 672 136 25 17", "startStopButton 544 8 81 41",
-             "olderButton 544 280 33 25", "historyOffsetLabel 584 288 41 17",
-             "displayButton 608 376 57 25", "newerButton 632 280 33 25",
-             "xPositionSlider 544 184 121 17", "yPositionSlider 544 232 121 17",
-             "xPositionLabel 672 184 25 17", "yPositionLabel 672 232 25 17",
-             "termCountSlider 544 432 121 17", "termCountLabel 672 432 25 17",
-             "changeSpeedSlider 544 480 121 17", "changeSpeedLabel 672 480 25 17",
-             "figureCountLabel 640 32 49 17", "clearButton 544 376 57 25",
-             "drawModeGroup 544 64 153 41", "newModeButton 16 16 49 12",
-             "reserveModeButton 72 16 73 12", "magnificationHeading 544 120 72 15",
-             "xPositionHeading 544 168 33 15", "yPositionHeading 544 216 33 15",
-             "historyHeading 544 264 35 15", "termCountHeading 544 416 96 15",
-             "changeSpeedHeading 544 464 129 15", "colorSlider 544 352 121 17",
-             "colorLabel 544 328 121 17", "colorHeading 544 312 30 15"),
+    const QStringList main = List(
+        "canvas 8 8 521 489", "magnificationSlider 544 136 121 17",
+        "magnificationLabel 672 136 25 17", "startStopButton 544 8 81 41",
+        "olderButton 544 280 33 25", "historyOffsetLabel 584 288 41 17",
+        "displayButton 608 376 57 25", "newerButton 632 280 33 25",
+        "xPositionSlider 544 184 121 17", "yPositionSlider 544 232 121 17",
+        "xPositionLabel 672 184 25 17", "yPositionLabel 672 232 25 17",
+        "termCountSlider 544 432 121 17", "termCountLabel 672 432 25 17",
+        "changeSpeedSlider 544 480 121 17", "changeSpeedLabel 672 480 25 17",
+        "figureCountLabel 640 32 49 17", "clearButton 544 376 57 25", "drawModeGroup 544 64 153 41",
+        "newModeButton 16 16 49 12", "reserveModeButton 72 16 73 12",
+        "magnificationHeading 544 120 72 15", "xPositionHeading 544 168 33 15",
+        "yPositionHeading 544 216 33 15", "historyHeading 544 264 35 15",
+        "termCountHeading 544 416 96 15", "changeSpeedHeading 544 464 129 15",
+        "colorSlider 544 352 121 17", "colorLabel 544 328 121 17", "colorHeading 544 312 30 15");
+    const QStringList mainTabs = List(
+        "canvas", "magnificationSlider", "startStopButton", "olderButton", "displayButton",
+        "newerButton", "xPositionSlider", "yPositionSlider", "termCountSlider", "changeSpeedSlider",
+        "clearButton", "newModeButton", "reserveModeButton", "colorSlider");
+    const QStringList saveAs =
+        List("driveList 8 8 257 23", "folderList 8 40 249 142", "fileList 8 192 249 141",
+             "fileNameEdit 8 352 249 18", "saveButton 272 328 65 49");
+    const QStringList saveAsTabs =
+        List("driveList", "folderList", "fileList", "fileNameEdit", "saveButton");
+    const QStringList about =
+        List("okButton 264 72 92 47", "iconLabel 16 16 36 36",
+             "nameLabel 80 32 248 29 Arial 18 bold", "versionLabel 88 64 85 19 Arial 12 bold");
+    Row("main", "C", "main", "Kurvimo", "711 x 517, Arial 9", "canvas", true, mainTabs, main,
         List("startStopButton: Start", "olderButton: <", "displayButton: Display", "newerButton: >",
              "clearButton: Clear", "drawModeGroup: Draw mode", "newModeButton: New",
              "reserveModeButton: Reserve", "magnificationHeading: Magnification",
              "xPositionHeading: X-axis", "yPositionHeading: Y-axis", "historyHeading: Figure",
              "termCountHeading: Complex of figure", "changeSpeedHeading: Change speed of figure",
-             "colorHeading: Color", "menuFile: &File", "actionSave: &Save",
+             "colorHeading: Color", "colorLabel: black", "menuFile: &File", "actionSave: &Save",
              "actionSaveAs: Save &As...", "actionExit: E&xit", "menuHelp: &Help",
              "actionHelp: &Help", "actionAbout: &Version"));
-    Row("save as", "Save As...", "345 x 384, Arial 9", "driveList", false,
-        List("driveList", "folderList", "fileList", "fileNameEdit", "saveButton"),
-        List("driveList 8 8 257 23", "folderList 8 40 249 142", "fileList 8 192 249 141",
-             "fileNameEdit 8 352 249 18", "saveButton 272 328 65 49"),
-        List("fileNameEdit: File1", "saveButton: Save"));
-    Row("about", "About", "374 x 134, Arial 9", "okButton", true, List("okButton"),
-        List("okButton 264 72 92 47", "iconLabel 16 16 36 36",
-             "nameLabel 80 32 248 29 Arial 18 bold", "versionLabel 88 64 85 19 Arial 12 bold"),
-        List("okButton: OK", "nameLabel: Kurvimo", "versionLabel: Version 1.0"));
+    Row("main in Japanese", "ja_JP", "main", "Kurvimo", "711 x 517, Arial 9", "canvas", true,
+        mainTabs, main,
+        List("startStopButton: 開始", "olderButton: <", "displayButton: 再表示", "newerButton: >",
+             "clearButton: 消去", "drawModeGroup: 描画モード", "newModeButton: 新規",
+             "reserveModeButton: 重ね描き", "magnificationHeading: 倍率", "xPositionHeading: X軸",
+             "yPositionHeading: Y軸", "historyHeading: 図形", "termCountHeading: 図形の複雑さ",
+             "changeSpeedHeading: 図形の変化速度", "colorHeading: 色", "colorLabel: 黒",
+             "menuFile: ファイル(&F)", "actionSave: 上書き保存(&S)",
+             "actionSaveAs: 名前を付けて保存(&A)...", "actionExit: 終了(&X)",
+             "menuHelp: ヘルプ(&H)", "actionHelp: ヘルプ(&H)", "actionAbout: バージョン情報(&V)"));
+    Row("save as", "C", "save as", "Save As...", "345 x 384, Arial 9", "driveList", false,
+        saveAsTabs, saveAs, List("fileNameEdit: File1", "saveButton: Save"));
+    Row("save as in Japanese", "ja_JP", "save as", "名前を付けて保存", "345 x 384, Arial 9",
+        "driveList", false, saveAsTabs, saveAs, List("fileNameEdit: File1", "saveButton: 保存"));
+    Row("about", "C", "about", "About", "374 x 134, Arial 9", "okButton", true, List("okButton"),
+        about, List("okButton: OK", "nameLabel: Kurvimo", "versionLabel: Version 1.0"));
+    Row("about in Japanese", "ja_JP", "about", "バージョン情報", "374 x 134, Arial 9", "okButton",
+        true, List("okButton"), about,
+        List("okButton: OK", "nameLabel: Kurvimo", "versionLabel: Ver. 1.0"));
   }
   void theWindowsAreLaidOutAsDesigned() {
+    QFETCH(QString, locale);
+    QFETCH(QString, window);
     QFETCH(QStringList, geometry);
     QFETCH(QStringList, texts);
+    QLocale::setDefault(QLocale(locale));
+    InstallTranslations();
+    const auto inEnglish =
+        qScopeGuard([] { QLocale::setDefault(QLocale::c()), InstallTranslations(); });
     WindowRig rig;
     SaveState state;
     SaveAsDialog saveAs(rig, *rig.get<CanvasWidget>("canvas"), state,
                         rig.get<QAction>("actionSave"), &rig.window);
     AboutDialog about(&rig.window);
-    const QString name = QTest::currentDataTag();
-    QWidget *window = name == "main"      ? &rig.window
-                      : name == "save as" ? &saveAs
-                                          : (QWidget *)&about;
-    const QSize client = (name == "main" ? rig.get("centralWidget") : window)->size();
+    QWidget *top = window == "main"      ? &rig.window
+                   : window == "save as" ? &saveAs
+                                         : (QWidget *)&about;
+    const QSize client = (window == "main" ? rig.get("centralWidget") : top)->size();
     const auto fontOf = [](const QWidget *w) {
       return u"%1 %2%3"_s.arg(w->font().family())
           .arg(w->font().pointSize())
           .arg(w->font().bold() ? " bold" : "");
     };
     QStringList tabOrder, actualGeometry, actualTexts;
-    for (QWidget *w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
+    for (QWidget *w = top->nextInFocusChain(); w != top; w = w->nextInFocusChain())
       if (w->focusPolicy() & Qt::TabFocus) tabOrder << w->objectName();
     for (QString &entry : geometry) {
-      const auto *w = window->findChild<QWidget *>(entry.section(' ', 0, 0));
+      const auto *w = top->findChild<QWidget *>(entry.section(' ', 0, 0));
       const QRect r = w ? w->geometry() : QRect();
       actualGeometry << u"%1 %2 %3 %4 %5 "_s.arg(entry.section(' ', 0, 0))
                                 .arg(r.x())
@@ -414,16 +440,16 @@ class TestWindows : public QObject {
       if (entry.count(' ') == 4) entry += " Arial 9";
     }
     for (const QString &entry : texts) {
-      const QObject *object = window->findChild<QObject *>(entry.section(':', 0, 0));
+      const QObject *object = top->findChild<QObject *>(entry.section(':', 0, 0));
       const bool titled =
           qobject_cast<const QMenu *>(object) || qobject_cast<const QGroupBox *>(object);
       actualTexts << entry.section(':', 0, 0) + ": " +
                          (object ? object->property(titled ? "title" : "text").toString() : "");
     }
-    QTEST(window->windowTitle(), "caption");
-    QTEST(u"%1 x %2, %3"_s.arg(client.width()).arg(client.height()).arg(fontOf(window)), "client");
-    QTEST(window->minimumSize() == window->maximumSize(), "fixedSize");
-    QTEST(window->focusWidget()->objectName(), "focus");
+    QTEST(top->windowTitle(), "caption");
+    QTEST(u"%1 x %2, %3"_s.arg(client.width()).arg(client.height()).arg(fontOf(top)), "client");
+    QTEST(top->minimumSize() == top->maximumSize(), "fixedSize");
+    QTEST(top->focusWidget()->objectName(), "focus");
     QTEST(tabOrder, "tabOrder");
     QCOMPARE(actualGeometry, geometry);
     QCOMPARE(actualTexts, texts);

@@ -13,6 +13,7 @@
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
   kurvimo::NameApplication();
+  kurvimo::InstallTranslations();
   kurvimo::HelpViewer viewer;
   viewer.Open(QApplication::arguments().value(1));
   viewer.show();

@@ -8,6 +8,7 @@
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
   kurvimo::NameApplication();
+  kurvimo::InstallTranslations();
   kurvimo::QtRuntime runtime;
   kurvimo::SystemRandom random;
   kurvimo::MainWindow window(runtime, random);

@@ -1,5 +1,6 @@
 #include "files/save_commands.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include "platform/bitmap_file.h"
@@ -34,9 +35,10 @@ bool WritePicture(RuntimeServices &runtime, QWidget *parent, const QImage &image
                   const QString &path) {
   const QString reason = SaveBitmap(image, path);
   if (reason.isEmpty()) return true;
-  runtime.ShowFailure(parent,
-                      QStringLiteral("The picture was not saved.\n\n\"%1\" cannot be written: %2.")
-                          .arg(path, reason));
+  runtime.ShowFailure(parent, QCoreApplication::translate(
+                                  "kurvimo::SaveCommands",
+                                  "The picture was not saved.\n\n\"%1\" cannot be written: %2.")
+                                  .arg(path, reason));
   return false;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/bitmap_file.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QImageReader>
 #include <QImageWriter>
 #include <cstdint>
@@ -11,6 +12,11 @@
 namespace kurvimo {
 
 namespace {
+
+// The reasons told to the user, in their language.
+struct Texts {
+  Q_DECLARE_TR_FUNCTIONS(kurvimo::BitmapFile)
+};
 
 constexpr qsizetype kFileHeaderSize = 14;
 constexpr qsizetype kCoreHeaderSize = 12;  // the oldest form: 16-bit sizes, 3-byte palette
@@ -64,13 +70,13 @@ bool KnownFormat(const Header &h) {
 
 // Fills `h` from the two headers; returns the reason when they cannot describe a whole picture.
 QString ReadHeader(const QByteArray &b, Header &h) {
-  if (b.isEmpty()) return QStringLiteral("the file is empty");
+  if (b.isEmpty()) return Texts::tr("the file is empty");
   if (b.size() < kFileHeaderSize + 4 || b[0] != 'B' || b[1] != 'M') {
-    return QStringLiteral("it is not a Windows bitmap");
+    return Texts::tr("it is not a Windows bitmap");
   }
   const qsizetype dib = Le(b, kFileHeaderSize, 4);
-  if (!KnownDibSize(dib)) return QStringLiteral("its header is damaged or of an unknown kind");
-  if (b.size() < kFileHeaderSize + dib) return QStringLiteral("it ends inside its header");
+  if (!KnownDibSize(dib)) return Texts::tr("its header is damaged or of an unknown kind");
+  if (b.size() < kFileHeaderSize + dib) return Texts::tr("it ends inside its header");
   const bool core = dib == kCoreHeaderSize;
   const int sizeBytes = core ? 2 : 4;
   h.width = static_cast<std::int32_t>(Le(b, 18, sizeBytes));
@@ -80,21 +86,21 @@ QString ReadHeader(const QByteArray &b, Header &h) {
   h.compression = core ? kUncompressed : Le(b, 30, 4);
   const std::int64_t used = core ? 0 : Le(b, 46, 4);
   if (planes != 1 || !KnownFormat(h)) {
-    return QStringLiteral("it uses a compression or colour format that is not supported");
+    return Texts::tr("it uses a compression or colour format that is not supported");
   }
-  if (h.width < 1 || h.height < 1) return QStringLiteral("its header gives no size");
+  if (h.width < 1 || h.height < 1) return Texts::tr("its header gives no size");
   if (h.width > kMaxSide || h.height > kMaxSide || h.width * h.height > kMaxPixels) {
-    return QStringLiteral("its size of %1 × %2 pixels is too large").arg(h.width).arg(h.height);
+    return Texts::tr("its size of %1 × %2 pixels is too large").arg(h.width).arg(h.height);
   }
   if (h.bitCount <= 8) {
     const std::int64_t full = std::int64_t{1} << h.bitCount;
-    if (used > full) return QStringLiteral("its header is damaged");
+    if (used > full) return Texts::tr("its header is damaged");
     h.colours = used != 0 ? used : full;
   }
   const bool masksFollow = dib == kInfoHeaderSize && h.compression == kBitFields;
   h.headerEnd = kFileHeaderSize + dib + (masksFollow ? kMaskBytes : 0) + h.colours * (core ? 3 : 4);
   h.pixelOffset = Le(b, 10, 4);
-  if (h.pixelOffset < h.headerEnd) return QStringLiteral("its header is damaged");
+  if (h.pixelOffset < h.headerEnd) return Texts::tr("its header is damaged");
   return {};
 }
 
@@ -111,7 +117,7 @@ Picture DecodeBitmap(const QByteArray &bytes) {
   const std::int64_t needed = h.pixelOffset + PixelBytes(h);
   if (needed > bytes.size()) {
     return {{},
-            QStringLiteral("it is cut short: its header announces %1 bytes, the file holds %2")
+            Texts::tr("it is cut short: its header announces %1 bytes, the file holds %2")
                 .arg(needed)
                 .arg(bytes.size())};
   }
@@ -119,9 +125,9 @@ Picture DecodeBitmap(const QByteArray &bytes) {
   buffer.setData(bytes);
   QImageReader reader(&buffer, "bmp");
   QImage image = reader.read();
-  if (image.isNull()) return {{}, QStringLiteral("its pixels cannot be read")};
+  if (image.isNull()) return {{}, Texts::tr("its pixels cannot be read")};
   if (image.width() != h.width || image.height() != h.height) {
-    return {{}, QStringLiteral("its pixels do not match its header")};
+    return {{}, Texts::tr("its pixels do not match its header")};
   }
   return {image, {}};
 }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
 #include <cerrno>
@@ -12,6 +13,11 @@ namespace kurvimo {
 
 namespace {
 
+// The reasons told to the user, in their language.
+struct Texts {
+  Q_DECLARE_TR_FUNCTIONS(kurvimo::RegularFile)
+};
+
 QString SystemReason(int error) {
   return qt_error_string(error);
 }
@@ -19,9 +25,9 @@ QString SystemReason(int error) {
 QString ReadOpenFile(int fd, qint64 maxBytes, QByteArray &bytes) {
   struct stat st {};
   if (::fstat(fd, &st) != 0) return SystemReason(errno);
-  if (S_ISDIR(st.st_mode)) return QStringLiteral("it is a folder, not a file");
-  if (!S_ISREG(st.st_mode)) return QStringLiteral("it is not a regular file");
-  if (st.st_size > maxBytes) return QStringLiteral("it is too large (%1 bytes)").arg(st.st_size);
+  if (S_ISDIR(st.st_mode)) return Texts::tr("it is a folder, not a file");
+  if (!S_ISREG(st.st_mode)) return Texts::tr("it is not a regular file");
+  if (st.st_size > maxBytes) return Texts::tr("it is too large (%1 bytes)").arg(st.st_size);
   bytes.resize(static_cast<qsizetype>(st.st_size));
   qsizetype done = 0;
   while (done < bytes.size()) {

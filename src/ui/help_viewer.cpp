@@ -12,23 +12,15 @@ namespace kurvimo {
 
 namespace {
 
-const QString kCaption = kProgramName + QLatin1String(" Help");
 constexpr QSize kSize(640, 560);
 constexpr qint64 kMaxHelpBytes = 4 * 1024 * 1024;
-
-QString Unreadable(const QString &file, const QString &reason) {
-  return QStringLiteral(
-             "<h2>The help cannot be shown</h2><p>The help file \"%1\" cannot be read: "
-             "%2.</p><p>It belongs in the program's folder, beside the program.</p>")
-      .arg(file.toHtmlEscaped(), reason.toHtmlEscaped());
-}
 
 }  // namespace
 
 HelpViewer::HelpViewer() {
-  DesignWindow(this, kCaption);
+  DesignWindow(this, tr("%1 Help").arg(kProgramName));
   setObjectName(QStringLiteral("HelpViewer"));
-  setAccessibleName(kCaption);
+  setAccessibleName(windowTitle());
   resize(kSize);
   // The help is a page of its own: links outside it are not followed.
   setOpenExternalLinks(false);
@@ -37,8 +29,13 @@ HelpViewer::HelpViewer() {
 void HelpViewer::Open(const QString &file) {
   QByteArray bytes;
   QString reason = ReadRegularFile(file, kMaxHelpBytes, bytes);
-  if (reason.isEmpty() && bytes.trimmed().isEmpty()) reason = QStringLiteral("it is empty");
-  setHtml(reason.isEmpty() ? QString::fromUtf8(bytes) : Unreadable(file, reason));
+  if (reason.isEmpty() && bytes.trimmed().isEmpty()) reason = tr("it is empty");
+  setHtml(reason.isEmpty()
+              ? QString::fromUtf8(bytes)
+              : tr("<h2>The help cannot be shown</h2><p>The help file \"%1\" cannot be "
+                   "read: %2.</p><p>It belongs in the program's folder, beside the "
+                   "program.</p>")
+                    .arg(file.toHtmlEscaped(), reason.toHtmlEscaped()));
 }
 
 // Asked again, the help opens at its opening topic, as a fresh viewer does. The program asks

@@ -28,13 +28,26 @@ const QString kReserveBackground = QStringLiteral("sgz.bmp");
 const QString kHelpFile = QStringLiteral("krv.hlp");
 // What every CMake build folder holds; the program runs from one only while it is being worked on.
 const QString kBuildTreeMark = QStringLiteral("CMakeFiles");
-const QString kStartCaption = QStringLiteral("Start");
-const QString kStopCaption = QStringLiteral("Stop");
 
-const char *const kColourNames[] = {"black",     "blue",          "green",        "cyan",
-                                    "red",       "magenta",       "yellow",       "white",
-                                    "gray",      "light blue",    "light green",  "light cyan",
-                                    "light red", "light magenta", "light yellow", "bright white"};
+// The palette's names, in the order of its entries.
+const char *const kColourNames[] = {
+    QT_TRANSLATE_NOOP("kurvimo::MainWindow", "black"),
+    QT_TRANSLATE_NOOP("kurvimo::MainWindow", "blue"),
+    QT_TRANSLATE_NOOP("kurvimo::MainWindow", "green"),
+    QT_TRANSLATE_NOOP("kurvimo::MainWindow", "cyan"),
+    QT_TRANSLATE_NOOP("kurvimo::MainWindow", "red"),
+    QT_TRANSLATE_NOOP("kurvimo::MainWindow", "magenta"),
+    QT_TRANSLATE_NOOP("kurvimo::MainWindow", "yellow"),
+    QT_TRANSLATE_NOOP("kurvimo::MainWindow", "white"),
+    QT_TRANSLATE_NOOP("kurvimo::MainWindow", "gray"),
+    QT_TRANSLATE_NOOP("kurvimo::MainWindow", "light blue"),
+    QT_TRANSLATE_NOOP("kurvimo::MainWindow", "light green"),
+    QT_TRANSLATE_NOOP("kurvimo::MainWindow", "light cyan"),
+    QT_TRANSLATE_NOOP("kurvimo::MainWindow", "light red"),
+    QT_TRANSLATE_NOOP("kurvimo::MainWindow", "light magenta"),
+    QT_TRANSLATE_NOOP("kurvimo::MainWindow", "light yellow"),
+    QT_TRANSLATE_NOOP("kurvimo::MainWindow", "bright white"),
+};
 
 // Shows a numeric slider's value in its label and hands it on.
 int Mirror(const QScrollBar *slider, QLabel *label) {
@@ -101,7 +114,7 @@ void MainWindow::SetStartupState() {
   random_.SeedFromClock();
   engine_.SetDrawMode(DrawMode::kNew);
   engine_.Stop();
-  ui_->startStopButton->setText(kStartCaption);
+  ui_->startStopButton->setText(tr("Start"));
   engine_.SetMagnification(Mirror(ui_->magnificationSlider, ui_->magnificationLabel));
   engine_.SetXPosition(Mirror(ui_->xPositionSlider, ui_->xPositionLabel));
   engine_.SetYPosition(Mirror(ui_->yPositionSlider, ui_->yPositionLabel));
@@ -109,7 +122,7 @@ void MainWindow::SetStartupState() {
   engine_.SetChangeSpeed(Mirror(ui_->changeSpeedSlider, ui_->changeSpeedLabel));
   engine_.ForgetCentring();
   engine_.SetColorIndex(0);
-  ui_->colorLabel->setText(QLatin1String(kColourNames[0]));
+  ui_->colorLabel->setText(tr(kColourNames[0]));
 }
 
 void MainWindow::StartOrStop() {
@@ -124,7 +137,7 @@ void MainWindow::StartOrStop() {
 
 void MainWindow::StopRun() {
   engine_.Stop();
-  ui_->startStopButton->setText(kStartCaption);
+  ui_->startStopButton->setText(tr("Start"));
   for (QWidget *w : std::initializer_list<QWidget *>{ui_->reserveModeButton, ui_->olderButton,
                                                      ui_->newerButton, ui_->clearButton}) {
     w->setEnabled(true);
@@ -145,7 +158,7 @@ void MainWindow::StartRun(DrawMode mode) {
   if (mode == DrawMode::kNew) ui_->canvas->Clear();
   ui_->canvas->SetBackground(background.image);
   engine_.Start();
-  ui_->startStopButton->setText(kStopCaption);
+  ui_->startStopButton->setText(tr("Stop"));
 }
 
 Picture MainWindow::CleanBackground() const {
@@ -243,7 +256,7 @@ void MainWindow::ApplyChangeSpeed() {
 
 void MainWindow::ApplyColor() {
   engine_.SetColorIndex(ui_->colorSlider->value());
-  ui_->colorLabel->setText(QLatin1String(kColourNames[engine_.model().colorIndex]));
+  ui_->colorLabel->setText(tr(kColourNames[engine_.model().colorIndex]));
 }
 
 // A failed write is told, and the program and its drawing go on as they were.

@@ -2,7 +2,10 @@
 
 #include <QGuiApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
+#include <QTranslator>
 #include <QWidget>
 
 #include "files/window_placement.h"
@@ -13,6 +16,7 @@ namespace {
 
 const QString kIconPath = QStringLiteral(":/kurvimo.png");
 const QString kFontFamily = QStringLiteral("Arial");
+const QString kTranslations = QStringLiteral("kurvimo");  // kurvimo_<language>.qm
 constexpr int kFontPoints = 9;
 
 }  // namespace
@@ -20,6 +24,16 @@ constexpr int kFontPoints = 9;
 void NameApplication() {
   QCoreApplication::setApplicationName(QStringLiteral("kurvimo"));
   QGuiApplication::setDesktopFileName(QStringLiteral(KURVIMO_APP_ID));
+}
+
+void InstallTranslations() {
+  static QTranslator program, qt;
+  for (QTranslator *translator : {&program, &qt}) QCoreApplication::removeTranslator(translator);
+  if (program.load(QLocale(), kTranslations, QStringLiteral("_"), QStringLiteral(":/i18n")))
+    QCoreApplication::installTranslator(&program);
+  if (qt.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+              QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(&qt);
 }
 
 void DesignWindow(QWidget *window, const QString &caption) {

@@ -13,6 +13,11 @@ constexpr QLatin1String kProgramName("Kurvimo");
 // belong to follow these, however the program was started.
 void NameApplication();
 
+// Shows the program's texts, and Qt's own such as Yes and No, in the first of the user's interface
+// languages that has a translation; in English, as written, otherwise. Called again, it follows a
+// changed default locale.
+void InstallTranslations();
+
 // Gives a window of the program its caption, the program icon and the program's font.
 void DesignWindow(QWidget *window, const QString &caption);
 
