@@ -25,4 +25,16 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
     GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+# Every file of the package bears the time of the commit it is built from, unless
+# SOURCE_DATE_EPOCH says otherwise, so that two builds give the same bytes.
+file(WRITE ${PROJECT_BINARY_DIR}/package-time.cmake "
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+  execute_process(COMMAND git log -1 --format=%ct WORKING_DIRECTORY \"${PROJECT_SOURCE_DIR}\"
+                  OUTPUT_VARIABLE commit_time OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  if(commit_time)
+    set(ENV{SOURCE_DATE_EPOCH} \${commit_time})
+  endif()
+endif()
+")
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/package-time.cmake)
 include(CPack)

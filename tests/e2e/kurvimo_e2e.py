@@ -68,8 +68,13 @@ def package(build_dir, work, platform):  # builds, checks and unpacks the packag
         if missing := [f for f in FILES if f not in listed] + [d for d in DEPENDS if d not in depends]:
             raise AssertionError(f"the package lacks {missing}; Depends: {depends}")
         run("lintian", "--fail-on", "error", deb)
+        entry = open(f"{root}/usr/share/applications/{APP_ID}.desktop").read()
+        if any(f"\n{key}=" not in entry for key in ["Name", "Name[ja]", "Comment", "Comment[ja]"]):
+            raise AssertionError(f"the menu entry lacks a name or comment in English or Japanese:\n{entry}")
         run("desktop-file-validate", f"{root}/usr/share/applications/{APP_ID}.desktop")
         run("appstreamcli", "validate", "--no-net", f"{root}/usr/share/metainfo/{APP_ID}.metainfo.xml")
+        if "KURVIMO_SANITIZE:BOOL=ON" not in open(f"{build_dir}/CMakeCache.txt").read():
+            reproduce(build_dir, work, deb)
     os.chmod(work, 0o755)
     os.mkdir(f"{work}/home")
     shutil.copy(__file__, work)
@@ -80,6 +85,18 @@ def package(build_dir, work, platform):  # builds, checks and unpacks the packag
         return []
     shutil.chown(f"{work}/home", "nobody")
     return ["runuser", "-u", "nobody", "--"]
+
+
+def reproduce(build_dir, work, deb):  # the same sources built in another folder: the same bytes
+    cache = dict(line.strip().split("=", 1) for line in open(f"{build_dir}/CMakeCache.txt")
+                 if "=" in line and not line.startswith(("#", "//")))
+    again = f"{work}/built-again"
+    run("cmake", "-S", cache["CMAKE_HOME_DIRECTORY:INTERNAL"], "-B", again, "-DBUILD_TESTING=OFF",
+        f"-DCMAKE_BUILD_TYPE={cache['CMAKE_BUILD_TYPE:STRING']}", "-DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON")
+    run("cmake", "--build", again, "--parallel", str(os.cpu_count()))
+    run("cpack", "-G", "DEB", "--config", f"{again}/CPackConfig.cmake", "-B", again)
+    if open(deb, "rb").read() != open(glob.glob(f"{again}/kurvimo_*.deb")[0], "rb").read():
+        raise AssertionError(f"built again in {again}, the package has other bytes")
 
 
 def scenario(work, log, platform):
