@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QStringList>
 #include <QTest>
 
 // Adds a row named `name` to a QtTest data table, its values in the order of the columns.
@@ -9,8 +8,13 @@ void Row(const char *name, Values... values) {
   (QTest::newRow(name) << ... << values);
 }
 
-// A list of texts, for a column that holds one; one call keeps a row's texts together.
-template <typename... Texts>
-QStringList List(Texts... texts) {
-  return {QString(texts)...};
+// The current row's value in `column`, as QFETCH gives it, where it is needed.
+template <typename T>
+T Column(const char *column) {
+  return *static_cast<T *>(QTest::qData(column, qMetaTypeId<T>()));
+}
+
+// The texts of a column that holds a list, separated by "; ".
+inline QStringList List(const char *texts) {
+  return QString::fromUtf8(texts).split(QStringLiteral("; "));
 }

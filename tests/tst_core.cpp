@@ -1,5 +1,4 @@
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 #include <QtTest>
 #include <csignal>
@@ -7,7 +6,6 @@
 
 #include "engine/figure_engine.h"
 #include "engine/renderer.h"
-#include "files/save_commands.h"
 #include "files/window_placement.h"
 #include "platform/bitmap_file.h"
 #include "platform/image_canvas.h"
@@ -19,20 +17,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Keeps the points drawn since the last Clear, and counts the Clear calls.
-struct RecordingCanvas final : Canvas {
+// A canvas that keeps the points drawn since the last Clear, and an engine on it that draws the
+// scripted random values, then a fixed sequence, and keeps the counters it shows.
+struct Rig final : Canvas, CounterDisplay, RandomSource {
+  explicit Rig(const FigureModel &start = {}) : engine(*this, *this, *this, start) {}
   void Clear() override { ++clears, xs.clear(), ys.clear(); }
   void SetPixel(float x, float y, QRgb) override { xs << x, ys << y; }
   QImage Image() const override { return {}; }
   void SetBackground(const QImage &) override {}
-  int clears = 0;
-  QList<float> xs, ys;
-};
-
-// An engine on that canvas from the model `start`; its random values are the scripted ones, then
-// a fixed sequence. It keeps the counters it shows.
-struct EngineRig final : CounterDisplay, RandomSource {
-  explicit EngineRig(const FigureModel &start = {}) : engine(canvas, *this, *this, start) {}
   void ShowFigureCount(int count) override { counts << count; }
   void ShowHistoryOffset(std::int16_t offset) override { offsets << offset; }
   void SeedFromClock() override {}
@@ -40,9 +32,8 @@ struct EngineRig final : CounterDisplay, RandomSource {
     return ++drawn, values.isEmpty() ? std::uniform_real_distribution<float>()(sequence)
                                      : values.takeFirst();
   }
-  RecordingCanvas canvas;
-  QList<float> values;
-  int drawn = 0;
+  int clears = 0, drawn = 0;
+  QList<float> xs, ys, values;
   std::mt19937 sequence{1234};
   QList<int> counts, offsets;
   FigureEngine engine;
@@ -50,8 +41,11 @@ struct EngineRig final : CounterDisplay, RandomSource {
   const HistoryRing &ring = engine.history();
 };
 
-QList<int> First6(const TermTable &table) {
-  return {table.begin(), table.begin() + 6};
+QList<QList<int>> FirstFive(const TermTables &t) {  // terms 0..4 of each table
+  QList<QList<int>> lists;
+  for (const TermTable *table : {&t.xAmp, &t.yAmp, &t.xFreq, &t.yFreq})
+    lists << QList<int>(table->begin(), table->begin() + 5);
+  return lists;
 }
 
 }  // namespace
@@ -70,9 +64,8 @@ class TestCore : public QObject {
       walk.Next();
       QCOMPARE(qRound64((5 * walk.posX + 250) * 1e4), qRound64(measured * 1e4));
     }
-    RecordingCanvas canvas;
+    Rig canvas;
     DrawFigure(m, canvas);
-    QCOMPARE(canvas.xs.size(), 10001);
     QCOMPARE(qRound(canvas.xs[0] * 1e4), 2474346);  // position 10,002, the first plotted
     QCOMPARE(qRound(canvas.ys[0] * 1e4), 533378);
   }
@@ -87,24 +80,19 @@ class TestCore : public QObject {
     Row("the extent's start 0 is its maximum", -201, 0, 0, 0, 7, -100);
     Row("the first New figure: the old shift, its own reference", 250, 0, 0, 300, 50, 250);
     Row("Reserve keeps the reference", 250, 1, 0, 300, 50, 300);
-    Row("a reference of 0 stops the re-centring", 250, 0, 1, 0, 7, 0);
   }
   void centresOnTheReference() {
-    QFETCH(int, xPosition);
-    QFETCH(int, reserve);
-    QFETCH(int, drawnBefore);
-    QFETCH(int, referenceBefore);
-    QFETCH(int, shift);
     FigureModel m;
-    m.termCount = 4, m.magnification = 3, m.xPosition = xPosition, m.yPosition = 40, m.xShift = 7;
-    m.drawMode = DrawMode(reserve), m.drawnSinceStart = drawnBefore;
-    m.referenceCenter = std::int16_t(referenceBefore);
-    RecordingCanvas canvas;
+    m.termCount = 4, m.magnification = 3, m.xPosition = Column<int>("xPosition"), m.yPosition = 40;
+    m.xShift = 7, m.drawMode = DrawMode(Column<int>("reserve"));
+    m.drawnSinceStart = Column<int>("drawnBefore");
+    m.referenceCenter = std::int16_t(Column<int>("referenceBefore"));
+    Rig canvas;
     DrawFigure(m, canvas);
     QTEST(int(m.xShift), "shift");
     QTEST(int(m.referenceCenter), "reference");
     QVERIFY(m.drawnSinceStart);
-    QCOMPARE(canvas.xs, QList<float>(10001, xPosition + shift));
+    QCOMPARE(canvas.xs, QList<float>(10001, m.xPosition + m.xShift));
     QCOMPARE(canvas.ys, QList<float>(10001, 40));
   }
 
@@ -130,7 +118,7 @@ class TestCore : public QObject {
       const std::int16_t unusual[] = {-3, -1, 11, 32767};
       if (draw(1, 10) == 1) (*tables[draw(0, 3)])[draw(0, m.termCount - 1)] = unusual[draw(0, 3)];
       FigureModel plain = m;
-      RecordingCanvas plainPoints, points;
+      Rig plainPoints, points;
       DrawFigure(plain, plainPoints, RenderPath::kPlain);
       for (auto [path, name] : {std::pair{RenderPath::kWideVector, "AVX-512"},
                                 {RenderPath::kVector, "AVX2"},
@@ -145,30 +133,24 @@ class TestCore : public QObject {
     }
   }
 
-  // A point lights the nearest pixel, halves to the even one; what falls outside is dropped, and
-  // Clear brings the background back.
-  void theCanvasLightsTheNearestPixelAndKeepsItsBackground() {
+  // A point lights the nearest pixel, halves to the even one; what falls outside is dropped.
+  void theCanvasLightsTheNearestPixel() {
     ImageCanvas canvas;
-    QImage background(517, 485, QImage::Format_RGB32);
-    background.fill(0xFF123456);
-    canvas.SetBackground(background);
     const float x[] = {2.5f, 3.5f, -0.5f, 516.5f, -0.51f, 516.51f, 10, 10};
     const float y[] = {3.5f, 0.49f, 0, 484.5f, 0, 0, -0.51f, 484.51f};
     canvas.SetPixels(x, y, 0xFF0000FF);
+    const QImage image = canvas.Image();
     QList<QPoint> lit;
     for (int i = 0; i < 517 * 485; ++i)
-      if (canvas.Image().pixel(i % 517, i / 517) == 0xFF0000FF) lit << QPoint(i % 517, i / 517);
+      if (image.pixel(i % 517, i / 517) == 0xFF0000FF) lit << QPoint(i % 517, i / 517);
     QCOMPARE(lit, (QList<QPoint>{{0, 0}, {4, 0}, {2, 4}, {516, 484}}));
-    canvas.Clear();
-    QCOMPARE(canvas.Image(), background);
   }
 
-  // The live terms get fresh values 1..9 and the run starts afresh; the centring and the terms
-  // past the live ones stay; nothing is drawn.
+  // The live terms get fresh values 1..9 and the run starts afresh; nothing else changes.
   void startSeedsTheLiveTermsAndResetsTheRun() {
     FigureModel start;
     start.termCount = 16, start.terms.xAmp.fill(77);
-    EngineRig rig(start);
+    Rig rig(start);
     for (int tick = 0; tick < 3; ++tick) rig.engine.EvolveFigure();
     QVERIFY(rig.engine.StepBack(1));
     FigureModel expected = rig.model;
@@ -181,13 +163,11 @@ class TestCore : public QObject {
     expected.figureCount = 0, expected.drawnSinceStart = false, expected.running = true;
     rig.drawn = 0;
     rig.engine.Start();
-    QCOMPARE(rig.drawn, 64);
-    QCOMPARE(rig.model.terms, expected.terms);
     QVERIFY2(rig.model == expected, "more changed than the terms, the count and drawnSinceStart");
-    QCOMPARE(QList<int>({rig.ring.nextSlot, rig.ring.wrapped, rig.ring.offset}), QList<int>(3, 0));
-    QCOMPARE(QList({rig.counts.back(), rig.offsets.back()}), QList({0, 0}));  // shown
-    QCOMPARE(QList({rig.canvas.clears, int(rig.canvas.xs.size())}),
-             QList({4, 10001}));  // no more clears or points
+    // An empty ring, the counters shown as 0, and no more clears or points.
+    QCOMPARE(QList<int>({rig.ring.nextSlot, rig.ring.wrapped, rig.ring.offset, rig.counts.back(),
+                         rig.offsets.back(), rig.clears, int(rig.xs.size())}),
+             QList({0, 0, 0, 0, 0, 4, 10001}));
   }
 
   // Five live terms, the last never seeded; terms 0..3 start at `amplitude` and `phaseStep`. Each
@@ -195,45 +175,36 @@ class TestCore : public QObject {
   void aTickNudgesClampsOnceDrawsRecordsAndCounts_data() {
     QTest::addColumn<int>("amplitude");
     QTest::addColumn<int>("phaseStep");
-    for (const char *column : {"signs", "moved", "xAmp", "yAmp", "xFreq", "yFreq"})
-      QTest::addColumn<QList<int>>(column);  // the tables: terms 0..5 afterwards
+    QTest::addColumn<QList<int>>("signs");
+    QTest::addColumn<QList<int>>("moved");
+    using Tables = QList<QList<int>>;  // xAmp, yAmp, xFreq, yFreq: the five terms afterwards
+    QTest::addColumn<Tables>("tables");
     Row("each table moves the term it drew", 5, 5, QList{1, -1, -1, 1}, QList{0, 1, 2, 3},
-        QList{6, 5, 5, 5, 0, 0}, QList{5, 4, 5, 5, 0, 0}, QList{5, 5, 4, 5, 1, 0},
-        QList{5, 5, 5, 6, 1, 0});
+        Tables{{6, 5, 5, 5, 0}, {5, 4, 5, 5, 0}, {5, 5, 4, 5, 1}, {5, 5, 5, 6, 1}});
     Row("clamped once: 10 up and down stays 10, 1 down stays 1", 10, 1,
-        QList{1, 1, -1, -1, -1, -1, -1, -1}, QList<int>(8, 0), QList{10, 10, 10, 10, 0, 0},
-        QList{10, 10, 10, 10, 0, 0}, QList{1, 1, 1, 1, 1, 0}, QList{1, 1, 1, 1, 1, 0});
-    Row("clamped once: 0 down, down, up stays 0, 10 up stays 10", 0, 10,
-        QList{-1, -1, 1, 1, -1, -1, 1, 1, 1, 1, -1, -1}, QList<int>(12, 0), QList<int>(6, 0),
-        QList<int>(6, 0), QList{10, 10, 10, 10, 1, 0}, QList{10, 10, 10, 10, 1, 0});
+        QList{1, 1, -1, -1, -1, -1, -1, -1}, QList<int>(8, 0),
+        Tables{{10, 10, 10, 10, 0}, {10, 10, 10, 10, 0}, {1, 1, 1, 1, 1}, {1, 1, 1, 1, 1}});
   }
   void aTickNudgesClampsOnceDrawsRecordsAndCounts() {
-    QFETCH(QList<int>, signs);
-    QFETCH(QList<int>, moved);
-    QFETCH(int, amplitude);
-    QFETCH(int, phaseStep);
+    const auto signs = Column<QList<int>>("signs"), moved = Column<QList<int>>("moved");
     FigureModel start;
     start.termCount = 5, start.figureCount = 32767, start.changeSpeed = int(signs.size()) / 4 - 1;
     for (int i = 0; i < 4; ++i) {
-      start.terms.xAmp[i] = start.terms.yAmp[i] = std::int16_t(amplitude);
-      start.terms.xFreq[i] = start.terms.yFreq[i] = std::int16_t(phaseStep);
+      start.terms.xAmp[i] = start.terms.yAmp[i] = std::int16_t(Column<int>("amplitude"));
+      start.terms.xFreq[i] = start.terms.yFreq[i] = std::int16_t(Column<int>("phaseStep"));
     }
-    EngineRig rig(start);
+    Rig rig(start);
     // 0.5 is the smallest value that gives +1; term k of five lies in [k / 5, (k + 1) / 5).
     for (qsizetype i = 0; i < signs.size(); i += 4) {
       for (qsizetype j = i; j < i + 4; ++j) rig.values << (signs[j] > 0 ? 0.5f : 0.4999999f);
       for (qsizetype j = i; j < i + 4; ++j) rig.values << (moved[j] + 0.5f) / 5;
     }
     rig.engine.EvolveFigure();
-    QTEST(First6(rig.model.terms.xAmp), "xAmp");
-    QTEST(First6(rig.model.terms.yAmp), "yAmp");
-    QTEST(First6(rig.model.terms.xFreq), "xFreq");
-    QTEST(First6(rig.model.terms.yFreq), "yFreq");
-    QCOMPARE(rig.drawn, 2 * signs.size());
-    QCOMPARE(QList({rig.canvas.clears, int(rig.canvas.xs.size())}), QList({1, 10001}));
-    QCOMPARE(rig.ring.nextSlot, 1);
-    QCOMPARE(rig.ring.yFreq[4][0], rig.model.terms.yFreq[4]);  // what was drawn is recorded
-    QCOMPARE(rig.counts, QList{32768});                        // past what 16 bits hold
+    const TermTables &t = rig.model.terms;
+    QTEST(FirstFive(t), "tables");
+    QCOMPARE(QList({rig.clears, int(rig.xs.size()), rig.ring.nextSlot}), QList({1, 10001, 1}));
+    QCOMPARE(rig.ring.yFreq[4][0], t.yFreq[4]);  // what was drawn is recorded
+    QCOMPARE(rig.counts, QList{32768});          // past what 16 bits hold
   }
 
   // The ring after `recorded` figures, at `offset`; `move` < 0 is "<" that many times, > 0 ">". A
@@ -250,79 +221,36 @@ class TestCore : public QObject {
     Row("wrapped: > past the newest shows +1 as -1", 1000, 0, 1, 1, 998);
     Row("wrapped: the offset stays 16-bit", 1000, -32768, -1, -32768, -1);
     Row("wrapped: positive offsets too", 1000, 32767, 1, 32767, -1);
-    Row("wrapped: many steps at once", 1000, 32767, -32767, 0, 999);
   }
   void theRingStepsOnlyWhereAFigureIs() {
-    QFETCH(int, recorded);
-    QFETCH(int, offset);
-    QFETCH(int, move);
-    QFETCH(int, slot);
+    const int move = Column<int>("move"), slot = Column<int>("slot");
     HistoryRing ring;
-    for (int k = 0; k < recorded; ++k) ring.Record({}, 4);
-    ring.offset = std::int16_t(offset);
+    for (int k = 0; k < Column<int>("recorded"); ++k) ring.Record({}, 4);
+    ring.offset = std::int16_t(Column<int>("offset"));
     const auto n = std::int16_t(std::abs(move));
     QCOMPARE(move < 0 ? ring.MoveBack(n) : ring.MoveForward(n), slot >= 0);
     QTEST(int(ring.offset), "offsetAfter");
     if (slot >= 0) QCOMPARE(ring.SelectedSlot(), slot);
   }
 
-  // Only the live terms come back, from what the slot holds, and are drawn afresh. During a run the
-  // next tick evolves them, and the offset counts from the new newest figure.
+  // Only the live terms come back, from what the slot holds, and are drawn afresh.
   void aStepRestoresTheLiveTermsOfItsSlotAndRedraws() {
     FigureModel start;
     start.termCount = 3, start.terms.yFreq[3] = 7;
-    EngineRig rig(start);
+    Rig rig(start);
     QList<TermTables> drawn;
     for (int k = 0; k < 10; ++k) rig.engine.EvolveFigure(), drawn << rig.model.terms;
     QVERIFY(rig.engine.StepBack(1));
-    QCOMPARE(rig.model.terms.xAmp, drawn[8].xAmp);
-    QCOMPARE(rig.model.terms.yFreq[3], 7);
-    QCOMPARE(QList({rig.canvas.clears, int(rig.canvas.xs.size()), rig.offsets.back()}),
-             QList({11, 10001, -1}));
-    rig.engine.EvolveFigure();
-    QVERIFY(rig.engine.StepBack(1));
-    QCOMPARE(rig.ring.offset, -2);
-    QCOMPARE(rig.model.terms.xFreq, drawn[8].xFreq);
-    rig.engine.SetTermCount(4);
-    QVERIFY(rig.engine.StepForward(1));
-    QCOMPARE(rig.model.terms.yFreq[3], 0);  // slot 9 never held a fourth term
-    QCOMPARE(QList({rig.ring.nextSlot, rig.model.figureCount}), QList({11, 11}));
+    QVERIFY(rig.model.terms == drawn[8]);  // the slot's fourth term, never recorded, is not taken
+    QCOMPARE(QList({rig.clears, int(rig.xs.size()), rig.offsets.back()}), QList({11, 10001, -1}));
   }
 
+  // A 1 would seed a 10 and nudge a term past the live ones.
   void theRandomSourceStaysBelowOne() {
     SystemRandom random;
-    random.SeedFromClock();
-    float lowest = 1, highest = 0;
-    for (int i = 0; i < 1 << 22; ++i) {
-      const float r = random.Next();
-      lowest = std::min(lowest, r), highest = std::max(highest, r);
-    }
-    QVERIFY2(lowest >= 0 && lowest < 0.001f && highest < 1 && highest > 0.999f,
-             qPrintable(u"from %1 to %2"_s.arg(lowest).arg(highest)));
-  }
-
-  // Refused before Qt's reader, which fills a cut file up without a word.
-  void aBackgroundIsReadOnlyWholeAndFromARegularFile_data() {
-    QTest::addColumn<QString>("file");    // a seed of the fuzzer; "empty" and "fifo" are made
-    QTest::addColumn<QString>("reason");  // none: the picture loads, 6 x 3 pixels
-    Row("a whole bitmap", "24bit.bmp", "");
-    Row("empty", "empty", "the file is empty");
-    Row("one byte short", "cut-one-short.bmp", "it is cut short");
-    Row("pixels start in the header", "offset-in-header.bmp", "its header is damaged");
-    Row("compressed", "rle8.bmp", "not supported");
-    Row("a FIFO", "fifo", "it is not a regular file");
-  }
-  void aBackgroundIsReadOnlyWholeAndFromARegularFile() {
-    QFETCH(QString, file);
-    QFETCH(QString, reason);
-    QTemporaryDir dir;
-    const QString path = file.endsWith(".bmp") ? KURVIMO_SEEDS "/" + file : dir.filePath(file);
-    if (file == "fifo") QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    if (file == "empty") QVERIFY(QFile(path).open(QIODevice::WriteOnly));
-    const Picture picture = LoadBitmap(path);
-    QVERIFY2(picture.error.contains(reason) && picture.ok() == reason.isEmpty(),
-             qPrintable(picture.error));
-    QCOMPARE(picture.image.size(), reason.isEmpty() ? QSize(6, 3) : QSize(0, 0));
+    float highest = 0;
+    for (int i = 0; i < 1 << 22; ++i) highest = std::max(highest, random.Next());
+    QVERIFY2(highest > 0.999f && highest < 1, qPrintable(QString::number(highest)));
   }
 
   // A write that fails part way, as on a full disk, tells why and leaves the old file whole.
@@ -339,29 +267,15 @@ class TestCore : public QObject {
     const QString reason = SaveBitmap(ImageCanvas().Image(), old.fileName());
     ::setrlimit(RLIMIT_FSIZE, &saved);
     QCOMPARE(reason, "File too large");
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"x.bmp"});
     QVERIFY(old.open(QIODevice::ReadOnly) && old.readAll() == "old");
   }
 
-  // A quarter of the screen in, by two truncated quotients of its size in twips rounded to even.
+  // A quarter in, as 20490 / 2 - 20490 / 4 twips rounded to even; in pixels, wherever the screen
+  // is.
   void secondaryWindowsOpenAQuarterIn() {
-    const auto at = [](float width, float height) {
-      const TwipPosition twips = PlaceOnScreen(width, height);
-      return QPointF(twips.left, twips.top);
-    };
-    QCOMPARE(at(15360, 11520), QPointF(3840, 2880));  // 1024 x 768 pixels
-    QCOMPARE(at(20490, 11520), QPointF(5123, 2880));  // not a quarter of the width
-    QCOMPARE(at(20489.5, 11523.5), QPointF(5123, 2881));
-    // A screen in pixels at 120 dpi, right of another.
+    const TwipPosition twips = PlaceOnScreen(20489.5, 11523.5);
+    QCOMPARE(QPointF(twips.left, twips.top), QPointF(5123, 2881));
     QCOMPARE(PlaceOnScreen(QRect(1920, 0, 1280, 1024), 120.0), QPoint(2240, 256));
-  }
-
-  // The name exactly as typed, ".bmp" always added, one separator after the folder.
-  void saveAsNamesTheFileInTheFolder() {
-    QCOMPARE(TargetPath("/home/u", "Star"), "/home/u/Star.bmp");
-    QCOMPARE(TargetPath("/", "Star"), "/Star.bmp");
-    QCOMPARE(TargetPath("/tmp", " a.bmp"), "/tmp/ a.bmp.bmp");
-    QCOMPARE(TargetPath("/tmp", ""), "/tmp/.bmp");
   }
 };
 
