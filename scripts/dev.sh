@@ -26,8 +26,6 @@ case "${1:-}" in
       build "$preset"
       ctest --preset "$preset" -j "$jobs"
     done
-    # The soak run's memory figures, for the record.
-    grep -hE 'heap in use' build*/Testing/Temporary/LastTest.log || true
     build fuzz
     ctest --preset fuzz | grep -E 'Running|Done [0-9]+ runs|stat::|skipped|Passed|Failed|tests passed'
     ;;
