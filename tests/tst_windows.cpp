@@ -112,9 +112,8 @@ class TestWindows : public QObject {
       Row(name, acts, enabled, count, offset, canvas, sgz, mode, told, help);
     };
     const char *stopped = "Start < > Clear New Reserve", *again = "Stop < > New Reserve";
-    row("ticks before Start do nothing", "tick tick", "Start New", "", "", "blank");
-    row("F1 opens the help once Help has named it", "F1 Help F1", "Start New", "", "", "blank",
-        "nowhere", "New", "", "2");
+    row("before Start, ticks do nothing and F1 waits for Help", "tick F1 Help F1 tick", "Start New",
+        "", "", "blank", "nowhere", "New", "", "2");
     row("each tick draws and counts", "Start tick tick", "Stop New", "2", "0", "drawn");
     row("Stop enables the history, Clear and Reserve", "run tick", stopped, "2", "0", "drawn");
     row("Clear, and Display draws the same pixels again", "run keep Clear Display", stopped, "2",
@@ -142,8 +141,9 @@ class TestWindows : public QObject {
     row("a Reserve Start where no folder can be written",
         "run keep vanishes no-data-folder Reserve Start", stopped, "2", "0", "as kept", "nowhere",
         "New", "cls.bmp/x/sgz.bmp: Not a directory");
-    row("Save As onto a folder", "run keep mkdir:x.bmp SaveAs:x", stopped, "2", "0", "as kept",
-        "nowhere", "New", "x.bmp: directory");
+    row("Save As onto a folder, and Save writes where the last Save As did",
+        "run SaveAs:x keep mkdir:y.bmp SaveAs:y Save", "Start < > Clear New Reserve Save", "2", "0",
+        "as kept", "nowhere", "New", "y.bmp: directory");
     row("Save into a folder removed after Save As",
         "run mkdir:sub SaveAs:sub/x rmdir:sub keep Save", "Start < > Clear New Reserve Save", "2",
         "0", "as kept", "nowhere", "New", "sub/x.bmp: No such file");
