@@ -275,8 +275,8 @@ class TestWindows : public QObject {
   }
 
   // Guards the forms against a slip in Qt Designer: client area, font and fixed size; each
-  // control's place, in tab order from the first focus, and font where not Arial 9; and a sample of
-  // the texts in English and in Japanese (the translations test holds every text to the catalogue).
+  // control's place, in tab order from the first focus, and font where not Arial 9; a sample of
+  // texts and properties, in both languages (translations_complete holds every text to its .ts).
   void theWindowsAreLaidOutAsDesigned_data() {
     for (const char *column : {"locale", "window", "client"}) QTest::addColumn<QString>(column);
     QTest::addColumn<bool>("fixedSize");
@@ -296,8 +296,8 @@ class TestWindows : public QObject {
         "colorSlider 544 352 121 17; colorLabel 544 328 121 17; colorHeading 544 312 30 15");
     Row("main", "C", "MainWindow", "711 x 517, Arial 9", true, main,
         List("MainWindow.windowTitle: Kurvimo; startStopButton: Start; displayButton: Display; "
-             "drawModeGroup.title: Draw mode; reserveModeButton: Reserve; "
-             "changeSpeedHeading: Change speed of figure; colorLabel: black; "
+             "drawModeGroup.title: Draw mode; reserveModeButton: Reserve; colorLabel: black; "
+             "changeSpeedHeading: Change speed of figure; magnificationSlider.tracking: false; "
              "menuFile.title: &File; actionSaveAs: Save &As...; actionAbout: &Version"));
     Row("in Japanese", "ja_JP", "MainWindow", "711 x 517, Arial 9", true, main,
         List("MainWindow.windowTitle: Kurvimo; startStopButton: 開始; displayButton: 再表示; "
