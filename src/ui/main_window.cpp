@@ -169,9 +169,9 @@ Picture MainWindow::CleanBackground() const {
   return clean;
 }
 
-Picture MainWindow::ReserveBackground() {
-  if (const QString error = SaveBackground(); !error.isEmpty()) return {{}, error};
+Picture MainWindow::ReserveBackground() const {
   const QString path = ReserveFile();
+  if (const QString error = SaveBackground(path); !error.isEmpty()) return {{}, error};
   Picture kept = LoadBitmap(path);
   if (!kept.ok()) {
     kept.error = tr("\"%1\" now holds the picture so far, in place of the one kept before, but "
@@ -182,8 +182,7 @@ Picture MainWindow::ReserveBackground() {
 }
 
 // Returns why the picture cannot be kept, naming the file, or an empty string.
-QString MainWindow::SaveBackground() {
-  const QString path = ReserveFile();
+QString MainWindow::SaveBackground(const QString &path) const {
   QDir().mkpath(QFileInfo(path).path());  // the user's data folder is made on first use
   const QString error = SaveBitmap(ui_->canvas->Image(), path);
   if (error.isEmpty()) return error;
@@ -195,14 +194,14 @@ QString MainWindow::SaveBackground() {
 // Everywhere else, a packaged or system-wide installation above all, whoever runs it, the picture
 // goes to the user's own data folder.
 QString MainWindow::ReserveFile() const {
-  const QString folder = runtime_.ProgramFolder();
-  const QFileInfo program(folder), kept(folder + QLatin1Char('/') + kReserveBackground);
+  const QFileInfo program(runtime_.ProgramFolder()), kept(ProgramFile(kReserveBackground));
   const bool inHome = program.canonicalFilePath().startsWith(QDir::home().canonicalPath() + '/');
-  const bool buildTree = QFileInfo(folder + QLatin1Char('/') + kBuildTreeMark).isDir();
+  const bool buildTree = QFileInfo(ProgramFile(kBuildTreeMark)).isDir();
   const bool usersOwn = (inHome || buildTree) && program.ownerId() == ::getuid() &&
                         program.isWritable() &&
                         (!kept.exists() || (kept.isFile() && kept.ownerId() == ::getuid()));
-  return (usersOwn ? folder : runtime_.UserDataFolder()) + QLatin1Char('/') + kReserveBackground;
+  return usersOwn ? kept.filePath()
+                  : runtime_.UserDataFolder() + QLatin1Char('/') + kReserveBackground;
 }
 
 QString MainWindow::ProgramFile(const QString &name) const {

@@ -60,8 +60,8 @@ class MainWindow final : public QMainWindow, private CounterDisplay {
   void StartRun(DrawMode mode);
   void StopRun();
   Picture CleanBackground() const;
-  Picture ReserveBackground();
-  QString SaveBackground();
+  Picture ReserveBackground() const;
+  QString SaveBackground(const QString &path) const;
   QString ReserveFile() const;
   QString ProgramFile(const QString &name) const;
   void ShowFigureCount(int figureCount) override;
