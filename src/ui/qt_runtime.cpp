@@ -31,10 +31,8 @@ QtRuntime::QtRuntime() {
   });
   QObject::connect(&helpViewer_, &QProcess::errorOccurred, [this](QProcess::ProcessError error) {
     if (error != QProcess::FailedToStart) return;
-    ShowFailure(helpAskedFrom_,
-                QCoreApplication::translate("kurvimo::QtRuntime",
-                                            "The help cannot be shown: \"%1\" does not start: %2.")
-                    .arg(helpViewer_.program(), helpViewer_.errorString()));
+    ShowFailure(helpAskedFrom_, tr("The help cannot be shown: \"%1\" does not start: %2.")
+                                    .arg(helpViewer_.program(), helpViewer_.errorString()));
   });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QProcess>
 #include <QWidget>
@@ -9,6 +10,8 @@
 namespace kurvimo {
 
 class QtRuntime final : public RuntimeServices {
+  Q_DECLARE_TR_FUNCTIONS(kurvimo::QtRuntime)
+
  public:
   QtRuntime();
   ~QtRuntime() override;
