@@ -28,8 +28,8 @@ constexpr double kMegabyte = 1024.0 * 1024.0;
 
 class FixedRandom final : public RandomSource {
  public:
-  void SeedFromClock() override {}
-  float Next() override { return dist_(engine_); }
+  void seedFromClock() override {}
+  float next() override { return dist_(engine_); }
 
  private:
   std::mt19937 engine_{kSeed};
@@ -38,13 +38,13 @@ class FixedRandom final : public RandomSource {
 
 class NoCounters final : public CounterDisplay {
  public:
-  void ShowFigureCount(int) override {}
-  void ShowHistoryOffset(std::int16_t) override {}
+  void showFigureCount(int) override {}
+  void showHistoryOffset(std::int16_t) override {}
 };
 
 class NoSink final : public PlotSink {
  public:
-  void Plot(std::span<const double> x, std::span<const double>) override {
+  void plot(std::span<const double> x, std::span<const double>) override {
     benchmark::DoNotOptimize(x.data());
   }
 };
@@ -59,7 +59,7 @@ struct Rig {
                 .xPosition = 250,
                 .yPosition = 50,
                 .changeSpeed = changeSpeed}) {
-    engine.Start();
+    engine.start();
   }
 
   FixedRandom random;
@@ -72,26 +72,26 @@ void BM_DrawFigure(benchmark::State &state, RenderPath path) {
   Rig rig(canvas, static_cast<int>(state.range(0)));
   FigureModel model = rig.engine.model();
   for (auto _ : state) {
-    DrawFigure(model, canvas, path);
+    drawFigure(model, canvas, path);
     benchmark::ClobberMemory();
   }
 }
-BENCHMARK_CAPTURE(BM_DrawFigure, plain, RenderPath::kPlain)
+BENCHMARK_CAPTURE(BM_DrawFigure, plain, RenderPath::Plain)
     ->Arg(4)
     ->Arg(9)
     ->Arg(kMostTerms)
     ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_DrawFigure, table, RenderPath::kTable)
+BENCHMARK_CAPTURE(BM_DrawFigure, table, RenderPath::Table)
     ->Arg(4)
     ->Arg(9)
     ->Arg(kMostTerms)
     ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_DrawFigure, avx2, RenderPath::kVector)
+BENCHMARK_CAPTURE(BM_DrawFigure, avx2, RenderPath::Vector)
     ->Arg(4)
     ->Arg(9)
     ->Arg(kMostTerms)
     ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_DrawFigure, fast, RenderPath::kFastest)
+BENCHMARK_CAPTURE(BM_DrawFigure, fast, RenderPath::Fastest)
     ->Arg(4)
     ->Arg(9)
     ->Arg(kMostTerms)
@@ -103,7 +103,7 @@ void BM_RenderFigureNoCanvas(benchmark::State &state) {
   Rig rig(canvas, static_cast<int>(state.range(0)));
   NoSink sink;
   FigureModel model = rig.engine.model();
-  for (auto _ : state) RenderFigure(model, sink);
+  for (auto _ : state) renderFigure(model, sink);
 }
 BENCHMARK(BM_RenderFigureNoCanvas)->Arg(0)->Arg(kMostTerms)->Unit(benchmark::kMicrosecond);
 
@@ -112,17 +112,17 @@ void BM_SetPixelsOfOneFigure(benchmark::State &state) {
   ImageCanvas canvas;
   Rig rig(canvas, kMostTerms);
   struct Points final : PlotSink {
-    void Plot(std::span<const double> x, std::span<const double> y) override {
+    void plot(std::span<const double> x, std::span<const double> y) override {
       runs.push_back(
           {std::vector<float>(x.begin(), x.end()), std::vector<float>(y.begin(), y.end())});
     }
     std::vector<std::pair<std::vector<float>, std::vector<float>>> runs;
   } figure;
   FigureModel model = rig.engine.model();
-  RenderFigure(model, figure);
+  renderFigure(model, figure);
   Canvas &target = canvas;
   for (auto _ : state) {
-    for (const auto &[x, y] : figure.runs) target.SetPixels(x, y, 0);
+    for (const auto &[x, y] : figure.runs) target.setPixels(x, y, 0);
     benchmark::ClobberMemory();
   }
 }
@@ -131,7 +131,7 @@ BENCHMARK(BM_SetPixelsOfOneFigure)->Unit(benchmark::kMicrosecond);
 void BM_EvolveFigure(benchmark::State &state) {
   ImageCanvas canvas;
   Rig rig(canvas, kMostTerms, kFastestChange);
-  for (auto _ : state) rig.engine.EvolveFigure();
+  for (auto _ : state) rig.engine.evolveFigure();
 }
 BENCHMARK(BM_EvolveFigure)->Unit(benchmark::kMicrosecond);
 
@@ -141,7 +141,7 @@ void BM_TickWithRepaint(benchmark::State &state) {
   QImage screen(widget.size(), QImage::Format_RGB32);
   Rig rig(widget, kMostTerms, kFastestChange);
   for (auto _ : state) {
-    rig.engine.EvolveFigure();
+    rig.engine.evolveFigure();
     QCoreApplication::processEvents();
     widget.render(&screen);
   }
@@ -178,7 +178,7 @@ void BM_PhaseTableBuild(benchmark::State &state) {
   std::size_t bytes = 0;
   for (auto _ : state) {
     const PhaseTable table;
-    bytes = table.Bytes();
+    bytes = table.bytes();
     benchmark::DoNotOptimize(bytes);
   }
   state.counters["MiB"] = static_cast<double>(bytes) / kMegabyte;

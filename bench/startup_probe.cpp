@@ -11,8 +11,8 @@
 
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
-  kurvimo::NameApplication();
-  kurvimo::InstallTranslations();
+  kurvimo::nameApplication();
+  kurvimo::installTranslations();
   kurvimo::QtRuntime runtime;
   kurvimo::SystemRandom random;
   kurvimo::MainWindow window(runtime, random);

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   if (removed != 0 || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
     std::abort();
   file.close();
-  const kurvimo::Picture picture = kurvimo::LoadBitmap(scratch);
+  const kurvimo::Picture picture = kurvimo::loadBitmap(scratch);
   const auto pixels = [](const QImage &i) { return i.convertToFormat(QImage::Format_ARGB32); };
   QBuffer padded;  // Qt's reader fills a cut file with zeros
   padded.setData(bytes + QByteArray(256 * 1024, '\xff'));

@@ -4,17 +4,17 @@
 
 // Adds a row named `name` to a QtTest data table, its values in the order of the columns.
 template <typename... Values>
-void Row(const char *name, Values... values) {
+void row(const char *name, Values... values) {
   (QTest::newRow(name) << ... << values);
 }
 
 // The current row's value in `column`, as QFETCH gives it, where it is needed.
 template <typename T>
-T Column(const char *column) {
+T column(const char *column) {
   return *static_cast<T *>(QTest::qData(column, qMetaTypeId<T>()));
 }
 
 // The texts of a column that holds a list, separated by "; ".
-inline QStringList List(const char *texts) {
+inline QStringList list(const char *texts) {
   return QString::fromUtf8(texts).split(QStringLiteral("; "));
 }

@@ -21,17 +21,17 @@ namespace {
 // scripted random values, then a fixed sequence, and keeps the counters it shows.
 struct Rig final : Canvas, CounterDisplay, RandomSource, PlotSink {
   explicit Rig(const FigureModel &start = {}) : engine(*this, *this, *this, start) {}
-  void Clear() override { ++clears, xs.clear(), ys.clear(); }
-  void SetPixel(float x, float y, QRgb) override { xs << x, ys << y; }
-  void Plot(std::span<const double> x, std::span<const double> y) override {  // before float
+  void clear() override { ++clears, xs.clear(), ys.clear(); }
+  void setPixel(float x, float y, QRgb) override { xs << x, ys << y; }
+  void plot(std::span<const double> x, std::span<const double> y) override {  // before float
     exact << QList<double>(x.begin(), x.end()) << QList<double>(y.begin(), y.end());
   }
-  QImage Image() const override { return {}; }
-  void SetBackground(const QImage &) override {}
-  void ShowFigureCount(int count) override { counts << count; }
-  void ShowHistoryOffset(std::int16_t offset) override { offsets << offset; }
-  void SeedFromClock() override {}
-  float Next() override {
+  QImage image() const override { return {}; }
+  void setBackground(const QImage &) override {}
+  void showFigureCount(int count) override { counts << count; }
+  void showHistoryOffset(std::int16_t offset) override { offsets << offset; }
+  void seedFromClock() override {}
+  float next() override {
     return ++drawn, values.isEmpty() ? std::uniform_real_distribution<float>()(sequence)
                                      : values.takeFirst();
   }
@@ -45,7 +45,7 @@ struct Rig final : Canvas, CounterDisplay, RandomSource, PlotSink {
   const HistoryRing &ring = engine.history();
 };
 
-QList<QList<int>> FirstFive(const TermTables &t) {  // terms 0..4 of each table
+QList<QList<int>> firstFive(const TermTables &t) {  // terms 0..4 of each table
   QList<QList<int>> lists;
   for (const TermTable *table : {&t.xAmp, &t.yAmp, &t.xFreq, &t.yFreq})
     lists << QList<int>(table->begin(), table->begin() + 5);
@@ -65,10 +65,10 @@ class TestCore : public QObject {
     m.terms.xAmp[0] = m.terms.yAmp[0] = m.terms.xFreq[0] = m.terms.yFreq[0] = 10;
     FigureWalk walk(m.terms, m.termCount);
     QList<qint64> walked;  // positions 1 to 3, in ten-thousandths of a pixel
-    for (int i = 0; i < 3; ++i) walk.Next(), walked << qRound64((5 * walk.posX + 250) * 1e4);
+    for (int i = 0; i < 3; ++i) walk.next(), walked << qRound64((5 * walk.posX + 250) * 1e4);
     QCOMPARE(walked, (QList<qint64>{2550000, 2577015, 2556208}));
     Rig canvas;
-    DrawFigure(m, canvas);
+    drawFigure(m, canvas);
     QCOMPARE(qRound(canvas.xs[0] * 1e4), 2474346);  // position 10,002, the first plotted
     QCOMPARE(qRound(canvas.ys[0] * 1e4), 533378);
   }
@@ -79,19 +79,19 @@ class TestCore : public QObject {
     for (const char *column :
          {"xPosition", "reserve", "drawnBefore", "referenceBefore", "shift", "reference"})
       QTest::addColumn<int>(column);
-    Row("a half rounds to even: (1000 + 1201) / 2", 1201, 0, 0, 0, 7, 1100);
-    Row("the extent's start 0 is its maximum", -201, 0, 0, 0, 7, -100);
-    Row("the first New figure: the old shift, its own reference", 250, 0, 0, 300, 50, 250);
-    Row("Reserve keeps the reference", 250, 1, 0, 300, 50, 300);
+    row("a half rounds to even: (1000 + 1201) / 2", 1201, 0, 0, 0, 7, 1100);
+    row("the extent's start 0 is its maximum", -201, 0, 0, 0, 7, -100);
+    row("the first New figure: the old shift, its own reference", 250, 0, 0, 300, 50, 250);
+    row("Reserve keeps the reference", 250, 1, 0, 300, 50, 300);
   }
   void centresOnTheReference() {
     FigureModel m;
-    m.termCount = 4, m.magnification = 3, m.xPosition = Column<int>("xPosition"), m.yPosition = 40;
-    m.xShift = 7, m.drawMode = DrawMode(Column<int>("reserve"));
-    m.drawnSinceStart = Column<int>("drawnBefore");
-    m.referenceCenter = std::int16_t(Column<int>("referenceBefore"));
+    m.termCount = 4, m.magnification = 3, m.xPosition = column<int>("xPosition"), m.yPosition = 40;
+    m.xShift = 7, m.drawMode = DrawMode(column<int>("reserve"));
+    m.drawnSinceStart = column<int>("drawnBefore");
+    m.referenceCenter = std::int16_t(column<int>("referenceBefore"));
     Rig canvas;
-    DrawFigure(m, canvas);
+    drawFigure(m, canvas);
     QTEST(int(m.xShift), "shift");
     QTEST(int(m.referenceCenter), "reference");
     QVERIFY(m.drawnSinceStart);
@@ -122,14 +122,14 @@ class TestCore : public QObject {
       if (draw(1, 10) == 1) (*tables[draw(0, 3)])[draw(0, m.termCount - 1)] = unusual[draw(0, 3)];
       FigureModel plain = m;
       Rig plainPoints;
-      RenderFigure(plain, plainPoints, RenderPath::kPlain);
-      for (auto [path, name] : {std::pair{RenderPath::kWideVector, "AVX-512"},
-                                {RenderPath::kVector, "AVX2"},
-                                {RenderPath::kTable, "table"}}) {
+      renderFigure(plain, plainPoints, RenderPath::Plain);
+      for (auto [path, name] : {std::pair{RenderPath::WideVector, "AVX-512"},
+                                {RenderPath::Vector, "AVX2"},
+                                {RenderPath::Table, "table"}}) {
         FigureModel fast = m;
         Rig points;
-        RenderFigure(fast, points, path);
-        if (PathAvailable(path) && (points.exact != plainPoints.exact || !(fast == plain)))
+        renderFigure(fast, points, path);
+        if (pathAvailable(path) && (points.exact != plainPoints.exact || !(fast == plain)))
           QFAIL(qPrintable(u"term set %1: the %2 path differs"_s.arg(set).arg(name)));
       }
     }
@@ -140,8 +140,8 @@ class TestCore : public QObject {
     ImageCanvas canvas;
     const float x[] = {2.5f, 3.5f, -0.5f, 516.5f, -0.51f, 516.51f, 10, 10};
     const float y[] = {3.5f, 0.49f, 0, 484.5f, 0, 0, -0.51f, 484.51f};
-    canvas.SetPixels(x, y, 0xFF0000FF);
-    const QImage image = canvas.Image();
+    canvas.setPixels(x, y, 0xFF0000FF);
+    const QImage image = canvas.image();
     QList<QPoint> lit;
     for (int i = 0; i < 517 * 485; ++i)
       if (image.pixel(i % 517, i / 517) == 0xFF0000FF) lit << QPoint(i % 517, i / 517);
@@ -153,8 +153,8 @@ class TestCore : public QObject {
     FigureModel start;
     start.termCount = 16, start.terms.xAmp.fill(77);
     Rig rig(start);
-    for (int tick = 0; tick < 3; ++tick) rig.engine.EvolveFigure();
-    QVERIFY(rig.engine.StepBack(1));
+    for (int tick = 0; tick < 3; ++tick) rig.engine.evolveFigure();
+    QVERIFY(rig.engine.stepBack(1));
     FigureModel expected = rig.model;
     TermTables &t = expected.terms;
     // Value k goes to term k / 4 of table k % 4 as k % 9 + 1; 0 and the float below 1 give 1 and 9.
@@ -164,7 +164,7 @@ class TestCore : public QObject {
     }
     expected.figureCount = 0, expected.drawnSinceStart = false, expected.running = true;
     rig.drawn = 0;
-    rig.engine.Start();
+    rig.engine.start();
     QVERIFY2(rig.model == expected, "more changed than the terms, the count and drawnSinceStart");
     // An empty ring, the counters shown as 0, and no more clears or points.
     QCOMPARE(QList<int>({rig.ring.nextSlot, rig.ring.wrapped, rig.ring.offset, rig.counts.back(),
@@ -181,19 +181,19 @@ class TestCore : public QObject {
     QTest::addColumn<QList<int>>("moved");
     using Tables = QList<QList<int>>;  // xAmp, yAmp, xFreq, yFreq: the five terms afterwards
     QTest::addColumn<Tables>("tables");
-    Row("each table moves the term it drew", 5, 5, QList{1, -1, -1, 1}, QList{0, 1, 2, 3},
+    row("each table moves the term it drew", 5, 5, QList{1, -1, -1, 1}, QList{0, 1, 2, 3},
         Tables{{6, 5, 5, 5, 0}, {5, 4, 5, 5, 0}, {5, 5, 4, 5, 1}, {5, 5, 5, 6, 1}});
-    Row("clamped once: 10 up and down stays 10, 1 down stays 1", 10, 1,
+    row("clamped once: 10 up and down stays 10, 1 down stays 1", 10, 1,
         QList{1, 1, -1, -1, -1, -1, -1, -1}, QList<int>(8, 0),
         Tables{{10, 10, 10, 10, 0}, {10, 10, 10, 10, 0}, {1, 1, 1, 1, 1}, {1, 1, 1, 1, 1}});
   }
   void aTickNudgesClampsOnceDrawsRecordsAndCounts() {
-    const auto signs = Column<QList<int>>("signs"), moved = Column<QList<int>>("moved");
+    const auto signs = column<QList<int>>("signs"), moved = column<QList<int>>("moved");
     FigureModel start;
     start.termCount = 5, start.figureCount = 32767, start.changeSpeed = int(signs.size()) / 4 - 1;
     for (int i = 0; i < 4; ++i) {
-      start.terms.xAmp[i] = start.terms.yAmp[i] = std::int16_t(Column<int>("amplitude"));
-      start.terms.xFreq[i] = start.terms.yFreq[i] = std::int16_t(Column<int>("phaseStep"));
+      start.terms.xAmp[i] = start.terms.yAmp[i] = std::int16_t(column<int>("amplitude"));
+      start.terms.xFreq[i] = start.terms.yFreq[i] = std::int16_t(column<int>("phaseStep"));
     }
     Rig rig(start);
     // 0.5 is the smallest value that gives +1; term k of five lies in [k / 5, (k + 1) / 5).
@@ -201,9 +201,9 @@ class TestCore : public QObject {
       for (qsizetype j = i; j < i + 4; ++j) rig.values << (signs[j] > 0 ? 0.5f : 0.4999999f);
       for (qsizetype j = i; j < i + 4; ++j) rig.values << (moved[j] + 0.5f) / 5;
     }
-    rig.engine.EvolveFigure();
+    rig.engine.evolveFigure();
     const TermTables &t = rig.model.terms;
-    QTEST(FirstFive(t), "tables");
+    QTEST(firstFive(t), "tables");
     QCOMPARE(QList({rig.clears, int(rig.xs.size()), rig.ring.nextSlot}), QList({1, 10001, 1}));
     QCOMPARE(rig.ring.yFreq[4][0], t.yFreq[4]);  // what was drawn is recorded
     QCOMPARE(rig.counts, QList{32768});          // past what 16 bits hold
@@ -214,25 +214,25 @@ class TestCore : public QObject {
   void theRingStepsOnlyWhereAFigureIs_data() {
     for (const char *column : {"recorded", "offset", "move", "offsetAfter", "slot"})
       QTest::addColumn<int>(column);
-    Row("one figure: < refused", 1, 0, -1, 0, -1);
-    Row("two figures: < shows the first", 2, 0, -1, -1, 0);
-    Row("two figures: a second < refused", 2, -1, -1, -1, -1);
-    Row("> at the newest refused before the ring wraps", 999, 0, 1, 0, -1);
-    Row("1000 figures: < shows slot 998", 1000, 0, -1, -1, 998);
-    Row("wrapped: < past the oldest is the newest", 1000, -999, -1, -1000, 999);
-    Row("wrapped: > past the newest shows +1 as -1", 1000, 0, 1, 1, 998);
-    Row("wrapped: the offset stays 16-bit", 1000, -32768, -1, -32768, -1);
-    Row("wrapped: positive offsets too", 1000, 32767, 1, 32767, -1);
+    row("one figure: < refused", 1, 0, -1, 0, -1);
+    row("two figures: < shows the first", 2, 0, -1, -1, 0);
+    row("two figures: a second < refused", 2, -1, -1, -1, -1);
+    row("> at the newest refused before the ring wraps", 999, 0, 1, 0, -1);
+    row("1000 figures: < shows slot 998", 1000, 0, -1, -1, 998);
+    row("wrapped: < past the oldest is the newest", 1000, -999, -1, -1000, 999);
+    row("wrapped: > past the newest shows +1 as -1", 1000, 0, 1, 1, 998);
+    row("wrapped: the offset stays 16-bit", 1000, -32768, -1, -32768, -1);
+    row("wrapped: positive offsets too", 1000, 32767, 1, 32767, -1);
   }
   void theRingStepsOnlyWhereAFigureIs() {
-    const int move = Column<int>("move"), slot = Column<int>("slot");
+    const int move = column<int>("move"), slot = column<int>("slot");
     HistoryRing ring;
-    for (int k = 0; k < Column<int>("recorded"); ++k) ring.Record({}, 4);
-    ring.offset = std::int16_t(Column<int>("offset"));
+    for (int k = 0; k < column<int>("recorded"); ++k) ring.record({}, 4);
+    ring.offset = std::int16_t(column<int>("offset"));
     const auto n = std::int16_t(std::abs(move));
-    QCOMPARE(move < 0 ? ring.MoveBack(n) : ring.MoveForward(n), slot >= 0);
+    QCOMPARE(move < 0 ? ring.moveBack(n) : ring.moveForward(n), slot >= 0);
     QTEST(int(ring.offset), "offsetAfter");
-    if (slot >= 0) QCOMPARE(ring.SelectedSlot(), slot);
+    if (slot >= 0) QCOMPARE(ring.selectedSlot(), slot);
   }
 
   // Only the live terms come back, from what the slot holds, and are drawn afresh.
@@ -241,8 +241,8 @@ class TestCore : public QObject {
     start.termCount = 3, start.terms.yFreq[3] = 7;
     Rig rig(start);
     QList<TermTables> drawn;
-    for (int k = 0; k < 10; ++k) rig.engine.EvolveFigure(), drawn << rig.model.terms;
-    QVERIFY(rig.engine.StepBack(1));
+    for (int k = 0; k < 10; ++k) rig.engine.evolveFigure(), drawn << rig.model.terms;
+    QVERIFY(rig.engine.stepBack(1));
     QVERIFY(rig.model.terms == drawn[8]);  // the slot's fourth term, never recorded, is not taken
     QCOMPARE(QList({rig.clears, int(rig.xs.size()), rig.offsets.back()}), QList({11, 10001, -1}));
   }
@@ -251,7 +251,7 @@ class TestCore : public QObject {
   void theRandomSourceStaysBelowOne() {
     SystemRandom random;
     float highest = 0;
-    for (int i = 0; i < 1 << 22; ++i) highest = std::max(highest, random.Next());
+    for (int i = 0; i < 1 << 22; ++i) highest = std::max(highest, random.next());
     QVERIFY2(highest > 0.999f && highest < 1, qPrintable(QString::number(highest)));
   }
 
@@ -266,7 +266,7 @@ class TestCore : public QObject {
     std::signal(SIGXFSZ, SIG_IGN);  // else the write kills the process instead of failing
     const rlimit limited{4096, saved.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &limited);
-    const QString reason = SaveBitmap(ImageCanvas().Image(), old.fileName());
+    const QString reason = saveBitmap(ImageCanvas().image(), old.fileName());
     ::setrlimit(RLIMIT_FSIZE, &saved);
     QCOMPARE(reason, "File too large");
     QVERIFY(old.open(QIODevice::ReadOnly) && old.readAll() == "old");
@@ -275,9 +275,9 @@ class TestCore : public QObject {
   // A quarter in, as 20490 / 2 - 20490 / 4 twips rounded to even; in pixels, wherever the screen
   // is.
   void secondaryWindowsOpenAQuarterIn() {
-    const TwipPosition twips = PlaceOnScreen(20489.5, 11523.5);
+    const TwipPosition twips = placeOnScreen(20489.5, 11523.5);
     QCOMPARE(QPointF(twips.left, twips.top), QPointF(5123, 2881));
-    QCOMPARE(PlaceOnScreen(QRect(1920, 0, 1280, 1024), 120.0), QPoint(2240, 256));
+    QCOMPARE(placeOnScreen(QRect(1920, 0, 1280, 1024), 120.0), QPoint(2240, 256));
   }
 };
 

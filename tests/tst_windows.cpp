@@ -22,18 +22,18 @@ namespace {
 // The real main window, its program folder a temporary one in the home folder, its random values
 // a fixed sequence. It keeps what the user is told and asked instead of showing it.
 struct WindowRig final : RuntimeServices, RandomSource {
-  QString ProgramFolder() const override { return programFolder; }
-  QString UserDataFolder() const override { return userData; }
-  void ShowFailure(QWidget *, const QString &text) override { failures << text; }
-  bool AskYesNo(QWidget *, const QString &text) override { return questions << text, answer; }
-  void ShowHelp(QWidget *, const QString &file) override { helpShown << file; }
-  void Quit() override {}
-  void SeedFromClock() override { ++seeded; }
-  float Next() override { return std::uniform_real_distribution<float>()(sequence); }
+  QString programFolder() const override { return programPath; }
+  QString userDataFolder() const override { return dataPath; }
+  void showFailure(QWidget *, const QString &text) override { failures << text; }
+  bool askYesNo(QWidget *, const QString &text) override { return questions << text, answer; }
+  void showHelp(QWidget *, const QString &file) override { helpShown << file; }
+  void quit() override {}
+  void seedFromClock() override { ++seeded; }
+  float next() override { return std::uniform_real_distribution<float>()(sequence); }
 
   QTemporaryDir folder{QDir::homePath() + "/kurvimo-test-XXXXXX"};
-  QString programFolder = folder.path(), userData = programFolder + "/home/kurvimo";
-  bool copied = QFile::copy(KURVIMO_RESOURCES "/cls.bmp", programFolder + "/cls.bmp");
+  QString programPath = folder.path(), dataPath = programPath + "/home/kurvimo";
+  bool copied = QFile::copy(KURVIMO_RESOURCES "/cls.bmp", programPath + "/cls.bmp");
   QStringList failures, questions, helpShown;
   bool answer = true;
   int seeded = 0;
@@ -51,10 +51,10 @@ struct WindowRig final : RuntimeServices, RandomSource {
       if (button->text() == caption) return QTest::mouseClick(button, Qt::LeftButton);
     QFAIL(qPrintable("no button " + caption));
   }
-  QImage canvas() { return get<CanvasWidget>("canvas")->Image(); }
+  QImage canvas() { return get<CanvasWidget>("canvas")->image(); }
   void run(int ticks) {  // Start, the ticks and Stop
     click("Start");
-    while (ticks-- > 0) window.Tick();
+    while (ticks-- > 0) window.tick();
     click("Stop");
   }
   // Chooses a menu entry that opens a modal window, and hands the window to `drive`.
@@ -78,7 +78,7 @@ struct WindowRig final : RuntimeServices, RandomSource {
 
 // What the canvas shows against the canvas `kept` earlier: "blank", "drawn", "as kept", or "drawn
 // over kept" when every point kept is still there and more is drawn.
-QString CanvasState(const QImage &canvas, const QImage &kept) {
+QString canvasState(const QImage &canvas, const QImage &kept) {
   bool drawn = false, keptLost = kept.isNull();
   for (int i = 0; i < 517 * 485; ++i) {
     const QPoint at(i % 517, i / 517);
@@ -106,69 +106,71 @@ class TestWindows : public QObject {
     for (const char *column :
          {"acts", "enabled", "count", "offset", "canvas", "sgz.bmp", "mode", "told", "help"})
       QTest::addColumn<QString>(column);
-    const auto row = [](const char *name, const char *acts, const char *enabled, const char *count,
-                        const char *offset, const char *canvas, const char *sgz = "nowhere",
-                        const char *mode = "New", const char *told = "", const char *help = "0") {
-      Row(name, acts, enabled, count, offset, canvas, sgz, mode, told, help);
+    const auto addRow = [](const char *name, const char *acts, const char *enabled,
+                           const char *count, const char *offset, const char *canvas,
+                           const char *sgz = "nowhere", const char *mode = "New",
+                           const char *told = "", const char *help = "0") {
+      row(name, acts, enabled, count, offset, canvas, sgz, mode, told, help);
     };
     const char *stopped = "Start < > Clear New Reserve", *again = "Stop < > New Reserve";
-    row("before Start, ticks do nothing and F1 waits for Help", "tick F1 Help F1 tick", "Start New",
-        "", "", "blank", "nowhere", "New", "", "2");
-    row("each tick draws and counts", "Start tick tick", "Stop New", "2", "0", "drawn");
-    row("Stop enables the history, Clear and Reserve", "run tick", stopped, "2", "0", "drawn");
-    row("Clear, and Display draws the same pixels again", "run keep Clear Display", stopped, "2",
-        "0", "as kept");
-    row("Display clears what a step drew", "run Clear < keep magnify Display", stopped, "2", "-1",
-        "drawn");
-    row("a New Start clears and resets the counters", "run < Start", again, "0", "0", "blank");
-    row("< and > step through the figures", "run < < > <", stopped, "2", "-1", "drawn");
-    row("during a run, < counts from the newest figure", "run Start tick tick < tick <", again, "3",
-        "-2", "drawn");
-    row("a Reserve Start keeps the canvas, and Clear brings it back",
-        "run keep Reserve Start Stop Clear", "Start < > Display New Reserve", "0", "0", "as kept",
-        "beside the program", "Reserve");
-    row("and draws its figures over it", "run keep Reserve Start tick tick", again, "2", "0",
-        "drawn over kept", "beside the program", "Reserve");
-    row("Stop reads the draw mode too", "run Reserve Start New Stop", stopped, "0", "0", "drawn",
-        "beside the program", "New");
+    addRow("before Start, ticks do nothing and F1 waits for Help", "tick F1 Help F1 tick",
+           "Start New", "", "", "blank", "nowhere", "New", "", "2");
+    addRow("each tick draws and counts", "Start tick tick", "Stop New", "2", "0", "drawn");
+    addRow("Stop enables the history, Clear and Reserve", "run tick", stopped, "2", "0", "drawn");
+    addRow("Clear, and Display draws the same pixels again", "run keep Clear Display", stopped, "2",
+           "0", "as kept");
+    addRow("Display clears what a step drew", "run Clear < keep magnify Display", stopped, "2",
+           "-1", "drawn");
+    addRow("a New Start clears and resets the counters", "run < Start", again, "0", "0", "blank");
+    addRow("< and > step through the figures", "run < < > <", stopped, "2", "-1", "drawn");
+    addRow("during a run, < counts from the newest figure", "run Start tick tick < tick <", again,
+           "3", "-2", "drawn");
+    addRow("a Reserve Start keeps the canvas, and Clear brings it back",
+           "run keep Reserve Start Stop Clear", "Start < > Display New Reserve", "0", "0",
+           "as kept", "beside the program", "Reserve");
+    addRow("and draws its figures over it", "run keep Reserve Start tick tick", again, "2", "0",
+           "drawn over kept", "beside the program", "Reserve");
+    addRow("Stop reads the draw mode too", "run Reserve Start New Stop", stopped, "0", "0", "drawn",
+           "beside the program", "New");
     for (const char *place : {"vanishes", "installed", "foreign"}) {
-      row(qPrintable(u"where the program folder %1, sgz.bmp goes to the data folder"_s.arg(place)),
+      addRow(
+          qPrintable(u"where the program folder %1, sgz.bmp goes to the data folder"_s.arg(place)),
           qPrintable(u"run keep %1 Reserve Start"_s.arg(place)), again, "0", "0", "as kept",
           "in the data folder", "Reserve");
     }
-    row("a Start where cls.bmp is a pipe, not a file", "run keep fifo:cls.bmp Start", stopped, "2",
-        "0", "as kept", "nowhere", "New", "cls.bmp: it is not a regular file");
-    row("a Reserve Start where no folder can be written",
-        "run keep vanishes no-data-folder Reserve Start", stopped, "2", "0", "as kept", "nowhere",
-        "New", "cls.bmp/x/sgz.bmp: Not a directory");
-    row("Save As onto a folder, and Save writes where the last Save As did",
-        "run SaveAs:x keep mkdir:y.bmp SaveAs:y Save", "Start < > Clear New Reserve Save", "2", "0",
-        "as kept", "nowhere", "New", "y.bmp: directory");
-    row("Save into a folder removed after Save As",
-        "run mkdir:sub SaveAs:sub/x rmdir:sub keep Save", "Start < > Clear New Reserve Save", "2",
-        "0", "as kept", "nowhere", "New", "sub/x.bmp: No such file");
+    addRow("a Start where cls.bmp is a pipe, not a file", "run keep fifo:cls.bmp Start", stopped,
+           "2", "0", "as kept", "nowhere", "New", "cls.bmp: it is not a regular file");
+    addRow("a Reserve Start where no folder can be written",
+           "run keep vanishes no-data-folder Reserve Start", stopped, "2", "0", "as kept",
+           "nowhere", "New", "cls.bmp/x/sgz.bmp: Not a directory");
+    addRow("Save As onto a folder, and Save writes where the last Save As did",
+           "run SaveAs:x keep mkdir:y.bmp SaveAs:y Save", "Start < > Clear New Reserve Save", "2",
+           "0", "as kept", "nowhere", "New", "y.bmp: directory");
+    addRow("Save into a folder removed after Save As",
+           "run mkdir:sub SaveAs:sub/x rmdir:sub keep Save", "Start < > Clear New Reserve Save",
+           "2", "0", "as kept", "nowhere", "New", "sub/x.bmp: No such file");
   }
   void commandsRespondAsTheRunGoes() {
     WindowRig rig;
     QTemporaryDir installed;
-    QFile::copy(rig.programFolder + "/cls.bmp", installed.filePath("cls.bmp"));
+    QFile::copy(rig.programPath + "/cls.bmp", installed.filePath("cls.bmp"));
     auto *timer = rig.window.findChild<QTimer *>("tickTimer");
     QCOMPARE(QList({rig.seeded, timer->interval(), int(timer->isActive())}), QList({1, 500, 1}));
     QTimerEvent tick(timer->timerId());
     QImage kept;
-    QDir::setCurrent(rig.programFolder);
+    QDir::setCurrent(rig.programPath);
     const QStringList buttons = {"Start", "Stop", "Clear", "Display", "<", ">", "New", "Reserve"};
     for (const QString &act :
-         Column<QString>("acts").replace("run", "Start tick tick Stop").split(' ')) {
+         column<QString>("acts").replace("run", "Start tick tick Stop").split(' ')) {
       const QString what = act.section(':', 1);
       if (act == "tick") QCoreApplication::sendEvent(timer, &tick);
       if (act == "keep") kept = rig.canvas();
       if (act == "magnify") QTest::keyClick(rig.get("magnificationSlider"), Qt::Key_End);
       if (act == "F1") QTest::keyClick(rig.get("magnificationSlider"), Qt::Key_F1);
-      if (act == "vanishes") rig.programFolder += "/gone";
-      if (act == "installed") rig.programFolder = installed.path();
+      if (act == "vanishes") rig.programPath += "/gone";
+      if (act == "installed") rig.programPath = installed.path();
       if (act == "foreign") QDir().mkdir("sgz.bmp");
-      if (act == "no-data-folder") rig.userData = rig.folder.filePath("cls.bmp/x");
+      if (act == "no-data-folder") rig.dataPath = rig.folder.filePath("cls.bmp/x");
       if (act.startsWith("mkdir:")) QDir().mkdir(what);
       if (act.startsWith("rmdir:")) QDir(what).removeRecursively();
       if (act.startsWith("fifo:"))  // read as a file, it would never end
@@ -184,16 +186,16 @@ class TestWindows : public QObject {
     QTEST(rig.enabled(), "enabled");
     QTEST(rig.text("figureCountLabel"), "count");
     QTEST(rig.text("historyOffsetLabel"), "offset");
-    QTEST(CanvasState(rig.canvas(), kept), "canvas");
+    QTEST(canvasState(rig.canvas(), kept), "canvas");
     QString sgz = "nowhere";
-    if (QFile::exists(rig.userData + "/sgz.bmp")) sgz = "in the data folder";
+    if (QFile::exists(rig.dataPath + "/sgz.bmp")) sgz = "in the data folder";
     if (QFileInfo(rig.folder.filePath("sgz.bmp")).isFile()) sgz = "beside the program";
     QTEST(sgz, "sgz.bmp");
-    QTEST(QString(rig.window.engine().model().drawMode == DrawMode::kNew ? "New" : "Reserve"),
+    QTEST(QString(rig.window.engine().model().drawMode == DrawMode::New ? "New" : "Reserve"),
           "mode");
     QCOMPARE(rig.helpShown,
-             QStringList(Column<QString>("help").toInt(), rig.programFolder + "/krv.hlp"));
-    const QString told = Column<QString>("told");
+             QStringList(column<QString>("help").toInt(), rig.programPath + "/krv.hlp"));
+    const QString told = column<QString>("told");
     QCOMPARE(rig.failures.size(), told.isEmpty() ? 0 : 1);
     for (const QString &part :
          {rig.folder.filePath(told.section(": ", 0, 0)), told.section(": ", 1)})
@@ -206,15 +208,15 @@ class TestWindows : public QObject {
     QTest::addColumn<Member>("member");
     for (const char *column : {"atStartUp", "lowest", "highest", "largeChange"})
       QTest::addColumn<int>(column);
-    Row("magnification", "magnification", &FigureModel::magnification, 5, 0, 20, 5);
-    Row("X-axis", "xPosition", &FigureModel::xPosition, 250, 0, 500, 10);
-    Row("Y-axis", "yPosition", &FigureModel::yPosition, 50, 0, 500, 10);
-    Row("terms", "termCount", &FigureModel::termCount, 9, 4, 16, 4);
-    Row("change speed", "changeSpeed", &FigureModel::changeSpeed, 0, 0, 10, 2);
+    row("magnification", "magnification", &FigureModel::magnification, 5, 0, 20, 5);
+    row("X-axis", "xPosition", &FigureModel::xPosition, 250, 0, 500, 10);
+    row("Y-axis", "yPosition", &FigureModel::yPosition, 50, 0, 500, 10);
+    row("terms", "termCount", &FigureModel::termCount, 9, 4, 16, 4);
+    row("change speed", "changeSpeed", &FigureModel::changeSpeed, 0, 0, 10, 2);
   }
   void slidersShowTheirValueAndSetTheEngine() {
-    const QString slider = Column<QString>("slider");
-    const int lowest = Column<int>("lowest"), highest = Column<int>("highest");
+    const QString slider = column<QString>("slider");
+    const int lowest = column<int>("lowest"), highest = column<int>("highest");
     WindowRig rig;
     rig.run(1);
     auto *bar = rig.get<QScrollBar>(slider + "Slider");
@@ -224,14 +226,14 @@ class TestWindows : public QObject {
     for (Qt::Key key :
          {Qt::Key_Home, Qt::Key_Right, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_End, Qt::Key_Left})
       QTest::keyClick(bar, key), keys << shown();
-    QCOMPARE(keys, QList({lowest, lowest + 1, lowest + 1 + Column<int>("largeChange"), lowest + 1,
+    QCOMPARE(keys, QList({lowest, lowest + 1, lowest + 1 + column<int>("largeChange"), lowest + 1,
                           highest, highest - 1}));
-    QCOMPARE(rig.window.engine().model().*Column<Member>("member"), highest - 1);
+    QCOMPARE(rig.window.engine().model().*column<Member>("member"), highest - 1);
   }
 
   // Each entry of the classic palette, by its name and the colour Display then draws in.
   void theColorSliderNamesAndDrawsEachPaletteColor() {
-    const QStringList palette = List(
+    const QStringList palette = list(
         "black #000000; blue #000080; green #008000; cyan #008080; red #800000; magenta #800080; "
         "yellow #808000; white #c0c0c0; gray #808080; light blue #0000ff; light green #00ff00; "
         "light cyan #00ffff; light red #ff0000; light magenta #ff00ff; light yellow #ffff00; "
@@ -261,16 +263,16 @@ class TestWindows : public QObject {
         said = returned ? box->text() : "shown before the window went on", box->close();
     });
     answer.start(10);
-    runtime.ShowHelp(nullptr, "/x/krv.hlp");
+    runtime.showHelp(nullptr, "/x/krv.hlp");
     returned = true;
     QTRY_VERIFY2(said.contains("kurvimo-help\" does not start: "), qPrintable(said));
     HelpViewer viewer;
-    viewer.Open("/nonexistent/krv.hlp");
+    viewer.open("/nonexistent/krv.hlp");
     QVERIFY(viewer.toPlainText().contains("\"/nonexistent/krv.hlp\" cannot be read: No such file"));
-    viewer.Open(KURVIMO_RESOURCES "/krv.hlp");
+    viewer.open(KURVIMO_RESOURCES "/krv.hlp");
     viewer.show();
     viewer.verticalScrollBar()->setValue(viewer.verticalScrollBar()->maximum());
-    viewer.ComeForward();
+    viewer.comeForward();
     QCOMPARE(viewer.verticalScrollBar()->value(), 0);
   }
 
@@ -281,7 +283,7 @@ class TestWindows : public QObject {
     for (const char *column : {"locale", "window", "client"}) QTest::addColumn<QString>(column);
     QTest::addColumn<bool>("fixedSize");
     for (const char *column : {"geometry", "texts"}) QTest::addColumn<QStringList>(column);
-    const QStringList main = List(
+    const QStringList main = list(
         "canvas 8 8 521 489; magnificationSlider 544 136 121 17; magnificationLabel 672 136 25 17; "
         "startStopButton 544 8 81 41; olderButton 544 280 33 25; historyOffsetLabel 584 288 41 17; "
         "displayButton 608 376 57 25; newerButton 632 280 33 25; xPositionSlider 544 184 121 17; "
@@ -294,35 +296,35 @@ class TestWindows : public QObject {
         "yPositionHeading 544 216 33 15; historyHeading 544 264 35 15; "
         "termCountHeading 544 416 96 15; changeSpeedHeading 544 464 129 15; "
         "colorSlider 544 352 121 17; colorLabel 544 328 121 17; colorHeading 544 312 30 15");
-    Row("main", "C", "MainWindow", "711 x 517, Arial 9", true, main,
-        List("MainWindow.windowTitle: Kurvimo; startStopButton: Start; displayButton: Display; "
+    row("main", "C", "MainWindow", "711 x 517, Arial 9", true, main,
+        list("MainWindow.windowTitle: Kurvimo; startStopButton: Start; displayButton: Display; "
              "drawModeGroup.title: Draw mode; reserveModeButton: Reserve; colorLabel: black; "
              "changeSpeedHeading: Change speed of figure; magnificationSlider.tracking: false; "
              "menuFile.title: &File; actionSaveAs: Save &As...; actionAbout: &Version"));
-    Row("in Japanese", "ja_JP", "MainWindow", "711 x 517, Arial 9", true, main,
-        List("MainWindow.windowTitle: Kurvimo; startStopButton: 開始; displayButton: 再表示; "
+    row("in Japanese", "ja_JP", "MainWindow", "711 x 517, Arial 9", true, main,
+        list("MainWindow.windowTitle: Kurvimo; startStopButton: 開始; displayButton: 再表示; "
              "drawModeGroup.title: 描画モード; reserveModeButton: 重ね描き; "
              "changeSpeedHeading: 図形の変化速度; colorLabel: 黒; menuFile.title: ファイル(&F); "
              "actionSaveAs: 名前を付けて保存(&A)...; actionAbout: バージョン情報(&V); "
              "SaveAsDialog.windowTitle: 名前を付けて保存; saveButton: 保存; fileNameEdit: File1; "
              "AboutDialog.windowTitle: バージョン情報; versionLabel: Ver. 1.0"));
-    Row("save as", "C", "SaveAsDialog", "345 x 384, Arial 9", false,
-        List("driveList 8 8 257 23; folderList 8 40 249 142; fileList 8 192 249 141; "
+    row("save as", "C", "SaveAsDialog", "345 x 384, Arial 9", false,
+        list("driveList 8 8 257 23; folderList 8 40 249 142; fileList 8 192 249 141; "
              "fileNameEdit 8 352 249 18; saveButton 272 328 65 49"),
-        List("SaveAsDialog.windowTitle: Save As...; fileNameEdit: File1; saveButton: Save"));
-    Row("about", "C", "AboutDialog", "374 x 134, Arial 9", true,
-        List("okButton 264 72 92 47; iconLabel 16 16 36 36; nameLabel 80 32 248 29 Arial 18 bold; "
+        list("SaveAsDialog.windowTitle: Save As...; fileNameEdit: File1; saveButton: Save"));
+    row("about", "C", "AboutDialog", "374 x 134, Arial 9", true,
+        list("okButton 264 72 92 47; iconLabel 16 16 36 36; nameLabel 80 32 248 29 Arial 18 bold; "
              "versionLabel 88 64 85 19 Arial 12 bold"),
-        List("AboutDialog.windowTitle: About; okButton: OK; nameLabel: Kurvimo; "
+        list("AboutDialog.windowTitle: About; okButton: OK; nameLabel: Kurvimo; "
              "versionLabel: Version 1.0"));
   }
   void theWindowsAreLaidOutAsDesigned() {
-    const QString window = Column<QString>("window");
-    QStringList geometry = Column<QStringList>("geometry"), tabOrder, tabStops, actual, texts;
-    QLocale::setDefault(QLocale(Column<QString>("locale")));
-    InstallTranslations();
+    const QString window = column<QString>("window");
+    QStringList geometry = column<QStringList>("geometry"), tabOrder, tabStops, actual, texts;
+    QLocale::setDefault(QLocale(column<QString>("locale")));
+    installTranslations();
     const auto inEnglish =
-        qScopeGuard([] { QLocale::setDefault(QLocale::c()), InstallTranslations(); });
+        qScopeGuard([] { QLocale::setDefault(QLocale::c()), installTranslations(); });
     WindowRig rig;
     SaveState state;
     SaveAsDialog saveAs(rig, *rig.get<CanvasWidget>("canvas"), state,
@@ -344,7 +346,7 @@ class TestWindows : public QObject {
       if (entry.count(' ') == 4) entry += " Arial 9";
       if (w && w->focusPolicy() & Qt::TabFocus) tabStops << name;
     }
-    for (const QString &entry : Column<QStringList>("texts")) {  // "object.property: text"
+    for (const QString &entry : column<QStringList>("texts")) {  // "object.property: text"
       const QString name = entry.section(':', 0, 0), object = name.section('.', 0, 0);
       const QObject *found = object == top->objectName() ? top : top->findChild<QObject *>(object);
       const QString property = name.contains('.') ? name.section('.', 1) : u"text"_s;
@@ -365,13 +367,13 @@ class TestWindows : public QObject {
   void saveAsAsksBeforeReplacingAFileWithContent_data() {
     QTest::addColumn<QByteArray>("content");  // of sub/Star.bmp, picked; none: no such file
     for (const char *column : {"yes", "asked", "written"}) QTest::addColumn<bool>(column);
-    Row("a new file, File1 at first", QByteArray(), false, false, true);
-    Row("content, Yes", QByteArray("old"), true, true, true);
-    Row("content, No", QByteArray("old"), false, true, false);
+    row("a new file, File1 at first", QByteArray(), false, false, true);
+    row("content, Yes", QByteArray("old"), true, true, true);
+    row("content, No", QByteArray("old"), false, true, false);
   }
   void saveAsAsksBeforeReplacingAFileWithContent() {
-    const QByteArray content = Column<QByteArray>("content");
-    const bool written = Column<bool>("written");
+    const QByteArray content = column<QByteArray>("content");
+    const bool written = column<bool>("written");
     QTemporaryDir dir;
     QDir(dir.path()).mkpath("sub/inner");
     const QString path = dir.filePath(content.isNull() ? "sub/File1.bmp" : "sub/Star.bmp");
@@ -379,7 +381,7 @@ class TestWindows : public QObject {
     QVERIFY(content.isNull() || (file.open(QIODevice::WriteOnly) && file.write(content) >= 0));
     file.close(), other.open(QIODevice::WriteOnly);
     WindowRig rig;
-    rig.answer = Column<bool>("yes");
+    rig.answer = column<bool>("yes");
     rig.run(2);
     QDir::setCurrent(dir.path());
     rig.withModal("actionSaveAs", [&](QWidget *dialog) {
@@ -391,7 +393,7 @@ class TestWindows : public QObject {
       QTest::keyClick(folders, Qt::Key_Return);
       QTest::keyClick(drives, Qt::Key_F4);
       QTest::keyClick(drives->view(), Qt::Key_Return);
-      QCOMPARE(folders->Path(), QDir(dir.filePath("sub")).canonicalPath());
+      QCOMPARE(folders->path(), QDir(dir.filePath("sub")).canonicalPath());
       QCOMPARE(files->count(), content.isNull() ? 0 : 1);
       if (!content.isNull())
         QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
@@ -403,13 +405,13 @@ class TestWindows : public QObject {
       QVERIFY(!dialog->isVisible());
     });
     const QString question = path + u" ファイルは既に存在します。上書きしますか？"_s;
-    QCOMPARE(rig.questions, Column<bool>("asked") ? QStringList{question} : QStringList());
+    QCOMPARE(rig.questions, column<bool>("asked") ? QStringList{question} : QStringList());
     QCOMPARE(rig.window.saveState().savePath, written ? path : QString());
     QCOMPARE(rig.get<QAction>("actionSave")->isEnabled(), written);
-    QCOMPARE(LoadBitmap(path).image, written ? rig.canvas() : QImage());  // "old" is no picture
+    QCOMPARE(loadBitmap(path).image, written ? rig.canvas() : QImage());  // "old" is no picture
     rig.click("Clear");
     if (written) rig.get<QAction>("actionSave")->trigger();
-    QCOMPARE(LoadBitmap(path).image, written ? rig.canvas() : QImage());
+    QCOMPARE(loadBitmap(path).image, written ? rig.canvas() : QImage());
   }
 };
 

@@ -12,17 +12,17 @@
 // with one on its output.
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
-  kurvimo::NameApplication();
-  kurvimo::InstallTranslations();
+  kurvimo::nameApplication();
+  kurvimo::installTranslations();
   kurvimo::HelpViewer viewer;
-  viewer.Open(QApplication::arguments().value(1));
+  viewer.open(QApplication::arguments().value(1));
   viewer.show();
   QSocketNotifier requests(STDIN_FILENO, QSocketNotifier::Read);
   QObject::connect(&requests, &QSocketNotifier::activated, [&] {
     char lines[64];
     const ssize_t got = ::read(STDIN_FILENO, lines, sizeof lines);
     if (got <= 0) return requests.setEnabled(false);
-    viewer.ComeForward();
+    viewer.comeForward();
     const QByteArray answers(std::count(lines, lines + got, '\n'), '\n');
     // A program that is gone asks nothing more.
     if (::write(STDOUT_FILENO, answers.constData(), size_t(answers.size())) < 0)

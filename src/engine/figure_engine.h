@@ -13,8 +13,8 @@ namespace kurvimo {
 class CounterDisplay {
  public:
   virtual ~CounterDisplay() = default;
-  virtual void ShowFigureCount(int figureCount) = 0;
-  virtual void ShowHistoryOffset(std::int16_t offset) = 0;
+  virtual void showFigureCount(int figureCount) = 0;
+  virtual void showHistoryOffset(std::int16_t offset) = 0;
 };
 
 // The figure state of the main window and everything that changes it, free of widgets. The window
@@ -28,32 +28,32 @@ class FigureEngine {
   const HistoryRing &history() const { return history_; }
 
   // The six sliders; a value takes effect when the next figure is evolved or drawn.
-  void SetMagnification(int value) { model_.magnification = value; }
-  void SetXPosition(int value) { model_.xPosition = value; }
-  void SetYPosition(int value) { model_.yPosition = value; }
-  void SetTermCount(int value) { model_.termCount = value; }
-  void SetChangeSpeed(int value) { model_.changeSpeed = value; }
-  void SetColorIndex(int value) { model_.colorIndex = value; }
+  void setMagnification(int value) { model_.magnification = value; }
+  void setXPosition(int value) { model_.xPosition = value; }
+  void setYPosition(int value) { model_.yPosition = value; }
+  void setTermCount(int value) { model_.termCount = value; }
+  void setChangeSpeed(int value) { model_.changeSpeed = value; }
+  void setColorIndex(int value) { model_.colorIndex = value; }
   // The draw mode, as read at Start and Stop.
-  void SetDrawMode(DrawMode mode) { model_.drawMode = mode; }
+  void setDrawMode(DrawMode mode) { model_.drawMode = mode; }
   // No reference centre, as when the window loads.
-  void ForgetCentring();
+  void forgetCentring();
 
   // Fresh live terms, an empty ring and a new count; from then on ticks evolve the figure.
-  void Start();
-  void Stop() { model_.running = false; }
+  void start();
+  void stop() { model_.running = false; }
   // One timer tick's change: nudge, clamp, draw, record, count.
-  void EvolveFigure();
-  void DrawFigure();
+  void evolveFigure();
+  void drawFigure();
   // Show an older or newer recorded figure; false when refused, and then nothing changed.
-  bool StepBack(std::int16_t n);
-  bool StepForward(std::int16_t n);
+  bool stepBack(std::int16_t n);
+  bool stepForward(std::int16_t n);
 
  private:
-  void SeedFigure();
-  void NudgeTerms();
-  void ClampTerms();
-  void ShowRecorded();
+  void seedFigure();
+  void nudgeTerms();
+  void clampTerms();
+  void showRecorded();
 
   Canvas &canvas_;
   RandomSource &random_;

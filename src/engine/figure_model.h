@@ -7,7 +7,7 @@
 namespace kurvimo {
 
 // How a run begins: on the clean background, or on the picture drawn so far.
-enum class DrawMode { kNew, kReserve };
+enum class DrawMode { New, Reserve };
 
 // The numeric state of the main window: terms, slider copies, run flags, centring state.
 struct FigureModel {
@@ -21,7 +21,7 @@ struct FigureModel {
   int colorIndex = 0;     // palette entry, 0..15
 
   bool running = false;
-  DrawMode drawMode = DrawMode::kNew;
+  DrawMode drawMode = DrawMode::New;
   int figureCount = 0;  // figures drawn since Start
 
   // 16-bit, as the centring arithmetic saturates there.

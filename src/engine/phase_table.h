@@ -21,15 +21,15 @@ class PhaseTable {
   PhaseTable();
 
   // Built on first use, once per process.
-  static const PhaseTable &Shared();
+  static const PhaseTable &shared();
 
   // Entry s is the cosine (sine) of the phase before step s, for a phase step 0..kMaxStep.
-  const double *Cos(int step) const { return Row(step); }
-  const double *Sin(int step) const { return Row(step + kMaxStep + 1); }
-  std::size_t Bytes() const { return values_.size() * sizeof(double); }
+  const double *cos(int step) const { return row(step); }
+  const double *sin(int step) const { return row(step + kMaxStep + 1); }
+  std::size_t bytes() const { return values_.size() * sizeof(double); }
 
  private:
-  const double *Row(int row) const { return values_.data() + std::size_t(row) * kRowLength; }
+  const double *row(int row) const { return values_.data() + std::size_t(row) * kRowLength; }
 
   std::vector<double> values_;
 };

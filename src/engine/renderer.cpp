@@ -18,9 +18,9 @@ constexpr double kMaxXStart = 0.0;
 constexpr int kExtentWays = 4;
 
 // The nearest 16-bit value, exact halves to the even neighbour; saturates outside the range.
-std::int16_t RoundToInt16(double value) {
+std::int16_t roundToInt16(double value) {
   return static_cast<std::int16_t>(
-      std::clamp<std::int64_t>(RoundHalfEven(value), INT16_MIN, INT16_MAX));
+      std::clamp<std::int64_t>(roundHalfEven(value), INT16_MIN, INT16_MAX));
 }
 
 // FigureWalk with the interface of TableWalk.
@@ -29,13 +29,13 @@ class PlainWalk {
   PlainWalk(const TermTables &terms, int n) : walk_(terms, n) {}
 
   template <typename Visit>
-  void Advance(int count, Visit visit) {
+  void advance(int count, Visit visit) {
     std::array<double, kWalkBlock> x;
     std::array<double, kWalkBlock> y;
     for (int done = 0; done < count; done += kWalkBlock) {
       const int n = std::min(kWalkBlock, count - done);
       for (int i = 0; i < n; ++i) {
-        walk_.Next();
+        walk_.next();
         x[i] = walk_.posX;
         y[i] = walk_.posY;
       }
@@ -51,7 +51,7 @@ class CanvasSink final : public PlotSink {
  public:
   CanvasSink(Canvas &canvas, QRgb colour) : canvas_(canvas), colour_(colour) {}
 
-  void Plot(std::span<const double> x, std::span<const double> y) override {
+  void plot(std::span<const double> x, std::span<const double> y) override {
     std::array<float, kWalkBlock> column;
     std::array<float, kWalkBlock> row;
     for (std::size_t start = 0; start < x.size(); start += kWalkBlock) {
@@ -60,7 +60,7 @@ class CanvasSink final : public PlotSink {
         column[i] = static_cast<float>(x[start + i]);
         row[i] = static_cast<float>(y[start + i]);
       }
-      canvas_.SetPixels({column.data(), n}, {row.data(), n}, colour_);
+      canvas_.setPixels({column.data(), n}, {row.data(), n}, colour_);
     }
   }
 
@@ -81,7 +81,7 @@ struct Extent {
   double minX = kMinXStart;
   double maxX = kMaxXStart;
 
-  void Take(double t) {
+  void take(double t) {
     minX = t < minX ? t : minX;
     maxX = t > maxX ? t : maxX;
   }
@@ -90,52 +90,52 @@ struct Extent {
 // The centre of the canvas x range that the first pass covers. Interleaved extents keep the
 // comparisons from forming one long chain; as no t is NaN or -0, their order cannot matter.
 template <typename Walk>
-std::int16_t MeasurePass(Walk &walk, const Frame &frame) {
+std::int16_t measurePass(Walk &walk, const Frame &frame) {
   std::array<Extent, kExtentWays> ways;
-  walk.Advance(kStepsPerPass, [&](std::span<const double> x, std::span<const double>) {
+  walk.advance(kStepsPerPass, [&](std::span<const double> x, std::span<const double>) {
     std::size_t i = 0;
     for (; i + kExtentWays <= x.size(); i += kExtentWays) {
 #pragma GCC unroll 4
-      for (int w = 0; w < kExtentWays; ++w) ways[w].Take(frame.scale * x[i + w] + frame.originX);
+      for (int w = 0; w < kExtentWays; ++w) ways[w].take(frame.scale * x[i + w] + frame.originX);
     }
-    for (; i < x.size(); ++i) ways[0].Take(frame.scale * x[i] + frame.originX);
+    for (; i < x.size(); ++i) ways[0].take(frame.scale * x[i] + frame.originX);
   });
   for (const Extent &way : ways) {
-    ways[0].Take(way.minX);
-    ways[0].Take(way.maxX);
+    ways[0].take(way.minX);
+    ways[0].take(way.maxX);
   }
-  return RoundToInt16(ways[0].minX + (ways[0].maxX - ways[0].minX) / 2);
+  return roundToInt16(ways[0].minX + (ways[0].maxX - ways[0].minX) / 2);
 }
 
 template <typename Walk>
-void PlotPass(Walk &walk, const Frame &frame, double shift, PlotSink &sink) {
+void plotPass(Walk &walk, const Frame &frame, double shift, PlotSink &sink) {
   std::array<double, kWalkBlock> canvasX;
   std::array<double, kWalkBlock> canvasY;
-  walk.Advance(kStepsPerPass, [&](std::span<const double> x, std::span<const double> y) {
+  walk.advance(kStepsPerPass, [&](std::span<const double> x, std::span<const double> y) {
     for (std::size_t i = 0; i < x.size(); ++i) {
       canvasX[i] = (frame.scale * x[i] + frame.originX) + shift;
       canvasY[i] = frame.scale * y[i] + frame.originY;
     }
-    sink.Plot({canvasX.data(), x.size()}, {canvasY.data(), x.size()});
+    sink.plot({canvasX.data(), x.size()}, {canvasY.data(), x.size()});
   });
 }
 
 template <typename Walk>
-void Trace(FigureModel &model, Walk &walk, PlotSink &sink) {
+void trace(FigureModel &model, Walk &walk, PlotSink &sink) {
   const Frame frame{double(model.magnification), double(model.xPosition), double(model.yPosition)};
-  const std::int16_t xCenter = MeasurePass(walk, frame);
-  if (model.referenceCenter != 0) model.xShift = RoundToInt16(model.referenceCenter - xCenter);
-  PlotPass(walk, frame, model.xShift, sink);
-  if (!model.drawnSinceStart && model.drawMode == DrawMode::kNew) model.referenceCenter = xCenter;
+  const std::int16_t xCenter = measurePass(walk, frame);
+  if (model.referenceCenter != 0) model.xShift = roundToInt16(model.referenceCenter - xCenter);
+  plotPass(walk, frame, model.xShift, sink);
+  if (!model.drawnSinceStart && model.drawMode == DrawMode::New) model.referenceCenter = xCenter;
   model.drawnSinceStart = true;
 }
 
 }  // namespace
 
-FigureWalk::FigureWalk(const TermTables &terms, int n) : terms_(terms), n_(LiveTerms(n)) {}
+FigureWalk::FigureWalk(const TermTables &terms, int n) : terms_(terms), n_(liveTerms(n)) {}
 
 // The order of every operation is fixed: the plotted pixels depend on the last bit.
-void FigureWalk::Next() {
+void FigureWalk::next() {
   for (int j = 0; j < n_; ++j) {
     cosX_[j] = std::cos(phaseX_[j]);
     sinY_[j] = std::sin(phaseY_[j]);
@@ -156,48 +156,48 @@ void FigureWalk::Next() {
 
 namespace {
 
-TableWalk::Unit UnitFor(RenderPath path) {
+TableWalk::Unit unitFor(RenderPath path) {
   using Unit = TableWalk::Unit;
   switch (path) {
-    case RenderPath::kFastest:
-    case RenderPath::kWideVector:
-      if (TableWalk::Available(Unit::kAvx512)) return Unit::kAvx512;
+    case RenderPath::Fastest:
+    case RenderPath::WideVector:
+      if (TableWalk::available(Unit::Avx512)) return Unit::Avx512;
       [[fallthrough]];
-    case RenderPath::kVector:
-      if (TableWalk::Available(Unit::kAvx2)) return Unit::kAvx2;
+    case RenderPath::Vector:
+      if (TableWalk::available(Unit::Avx2)) return Unit::Avx2;
       [[fallthrough]];
     default:
-      return Unit::kScalar;
+      return Unit::Scalar;
   }
 }
 
 }  // namespace
 
-bool PathAvailable(RenderPath path) {
+bool pathAvailable(RenderPath path) {
   switch (path) {
-    case RenderPath::kWideVector:
-      return TableWalk::Available(TableWalk::Unit::kAvx512);
-    case RenderPath::kVector:
-      return TableWalk::Available(TableWalk::Unit::kAvx2);
+    case RenderPath::WideVector:
+      return TableWalk::available(TableWalk::Unit::Avx512);
+    case RenderPath::Vector:
+      return TableWalk::available(TableWalk::Unit::Avx2);
     default:
       return true;
   }
 }
 
-void RenderFigure(FigureModel &model, PlotSink &sink, RenderPath path) {
-  ClearUpperVectorHalves();
-  if (path == RenderPath::kPlain || !TableWalk::Fits(model.terms, model.termCount)) {
+void renderFigure(FigureModel &model, PlotSink &sink, RenderPath path) {
+  clearUpperVectorHalves();
+  if (path == RenderPath::Plain || !TableWalk::fits(model.terms, model.termCount)) {
     PlainWalk walk(model.terms, model.termCount);
-    Trace(model, walk, sink);
+    trace(model, walk, sink);
     return;
   }
-  TableWalk walk(model.terms, model.termCount, UnitFor(path));
-  Trace(model, walk, sink);
+  TableWalk walk(model.terms, model.termCount, unitFor(path));
+  trace(model, walk, sink);
 }
 
-void DrawFigure(FigureModel &model, Canvas &canvas, RenderPath path) {
-  CanvasSink sink(canvas, PaletteColor(model.colorIndex));
-  RenderFigure(model, sink, path);
+void drawFigure(FigureModel &model, Canvas &canvas, RenderPath path) {
+  CanvasSink sink(canvas, paletteColor(model.colorIndex));
+  renderFigure(model, sink, path);
 }
 
 }  // namespace kurvimo

@@ -17,7 +17,7 @@ class FigureWalk {
 
   // Moves to the next position: one displacement from the current phases, then every phase
   // advances by its step.
-  void Next();
+  void next();
 
   double posX = 0.0;
   double posY = 0.0;
@@ -34,28 +34,28 @@ class FigureWalk {
 // How the walk is computed. Every path gives the same bits; terms outside the tables' range
 // (amplitudes and phase steps 0..10) are always walked the plain way.
 enum class RenderPath {
-  kFastest,     // the widest vector path the CPU can run, else kTable
-  kWideVector,  // tabled cosines and sines, eight steps at once with AVX-512F; else as kVector
-  kVector,      // tabled cosines and sines, four steps at once with AVX2 and FMA; else as kTable
-  kTable,       // tabled cosines and sines, portable
-  kPlain,       // FigureWalk: two cosines or sines per term and step
+  Fastest,     // the widest vector path the CPU can run, else Table
+  WideVector,  // tabled cosines and sines, eight steps at once with AVX-512F; else as Vector
+  Vector,      // tabled cosines and sines, four steps at once with AVX2 and FMA; else as Table
+  Table,       // tabled cosines and sines, portable
+  Plain,       // FigureWalk: two cosines or sines per term and step
 };
 
 // Whether `path` runs as itself on this CPU.
-bool PathAvailable(RenderPath path);
+bool pathAvailable(RenderPath path);
 
 // Receives a figure's plotted points in order, a run at a time, before they are narrowed to float.
 class PlotSink {
  public:
   virtual ~PlotSink() = default;
-  virtual void Plot(std::span<const double> x, std::span<const double> y) = 0;
+  virtual void plot(std::span<const double> x, std::span<const double> y) = 0;
 };
 
 // Measures the walk of the live terms, centres it on the reference and plots 10,001 points.
 // Updates the model's centring state.
-void RenderFigure(FigureModel &model, PlotSink &sink, RenderPath path = RenderPath::kFastest);
+void renderFigure(FigureModel &model, PlotSink &sink, RenderPath path = RenderPath::Fastest);
 
 // RenderFigure onto a canvas: one SetPixel per point, in the model's colour.
-void DrawFigure(FigureModel &model, Canvas &canvas, RenderPath path = RenderPath::kFastest);
+void drawFigure(FigureModel &model, Canvas &canvas, RenderPath path = RenderPath::Fastest);
 
 }  // namespace kurvimo

@@ -22,7 +22,7 @@ static_assert(PhaseTable::kPadding >= kBlock + kFetchAhead);
 static_assert(TableWalk::kMaxValue == PhaseTable::kMaxStep);
 
 // A fixed length lets the compiler use both lanes of SSE2.
-void SumTermsScalar(const TableWalk::Terms &terms, int first, double *__restrict steps) {
+void sumTermsScalar(const TableWalk::Terms &terms, int first, double *__restrict steps) {
   std::fill_n(steps, kBlock, 0.0);
   for (int k = 0; k < terms.count; ++k) {
     const double amp = terms.term[k].amp;
@@ -31,14 +31,14 @@ void SumTermsScalar(const TableWalk::Terms &terms, int first, double *__restrict
   }
 }
 
-__attribute__((target("avx2,fma"))) inline __m256d Part(__m256d amp, const double *row,
+__attribute__((target("avx2,fma"))) inline __m256d part(__m256d amp, const double *row,
                                                         __m256d tenth, __m256d excess) {
   const __m256d product = _mm256_mul_pd(amp, _mm256_loadu_pd(row));
   return _mm256_fmadd_pd(product, tenth, _mm256_mul_pd(product, excess));
 }
 
 // A lane a step; every lane still adds its terms in term order, from +0.
-__attribute__((target("avx2,fma"))) void SumTermsVector(const TableWalk::Terms &terms, int first,
+__attribute__((target("avx2,fma"))) void sumTermsVector(const TableWalk::Terms &terms, int first,
                                                         double *steps) {
   const __m256d tenth = _mm256_set1_pd(kTenth);
   const __m256d excess = _mm256_set1_pd(-kTenthExcess);
@@ -54,21 +54,21 @@ __attribute__((target("avx2,fma"))) void SumTermsVector(const TableWalk::Terms &
     }
 #pragma GCC unroll 8
     for (int v = 0; v < kBlockVectors; ++v) {
-      sum[v] = _mm256_add_pd(sum[v], Part(amp, row + kLanes * v, tenth, excess));
+      sum[v] = _mm256_add_pd(sum[v], part(amp, row + kLanes * v, tenth, excess));
     }
   }
 #pragma GCC unroll 8
   for (int v = 0; v < kBlockVectors; ++v) _mm256_storeu_pd(steps + kLanes * v, sum[v]);
 }
 
-__attribute__((target("avx512f"))) inline __m512d WidePart(__m512d amp, const double *row,
+__attribute__((target("avx512f"))) inline __m512d widePart(__m512d amp, const double *row,
                                                            __m512d tenth, __m512d excess) {
   const __m512d product = _mm512_mul_pd(amp, _mm512_loadu_pd(row));
   return _mm512_fmadd_pd(product, tenth, _mm512_mul_pd(product, excess));
 }
 
-// SumTermsVector with eight lanes.
-__attribute__((target("avx512f"))) void SumTermsWide(const TableWalk::Terms &terms, int first,
+// sumTermsVector with eight lanes.
+__attribute__((target("avx512f"))) void sumTermsWide(const TableWalk::Terms &terms, int first,
                                                      double *steps) {
   constexpr int kWideLanes = 8;
   const __m512d tenth = _mm512_set1_pd(kTenth);
@@ -85,57 +85,56 @@ __attribute__((target("avx512f"))) void SumTermsWide(const TableWalk::Terms &ter
     }
 #pragma GCC unroll 4
     for (int v = 0; v < kBlock / kWideLanes; ++v) {
-      sum[v] = _mm512_add_pd(sum[v], WidePart(amp, row + kWideLanes * v, tenth, excess));
+      sum[v] = _mm512_add_pd(sum[v], widePart(amp, row + kWideLanes * v, tenth, excess));
     }
   }
 #pragma GCC unroll 4
   for (int v = 0; v < kBlock / kWideLanes; ++v) _mm512_storeu_pd(steps + kWideLanes * v, sum[v]);
 }
 
-bool Inside(int value) {
+bool inside(int value) {
   return value >= 0 && value <= TableWalk::kMaxValue;
 }
 
 // A zero amplitude adds ±0 to a sum that starts at +0 and so is never -0: it changes nothing.
-void Collect(TableWalk::Terms &terms, int amp, const double *row) {
+void collect(TableWalk::Terms &terms, int amp, const double *row) {
   if (amp != 0) terms.term[terms.count++] = {row, static_cast<double>(amp)};
 }
 
-__attribute__((target("avx"))) void ZeroUpper() {
+__attribute__((target("avx"))) void zeroUpper() {
   _mm256_zeroupper();
 }
 
 }  // namespace
 
-bool TableWalk::Fits(const TermTables &t, int n) {
-  for (int j = 0; j < LiveTerms(n); ++j) {
-    if (!Inside(t.xAmp[j]) || !Inside(t.yAmp[j]) || !Inside(t.xFreq[j]) || !Inside(t.yFreq[j])) {
+bool TableWalk::fits(const TermTables &t, int n) {
+  for (int j = 0; j < liveTerms(n); ++j) {
+    if (!inside(t.xAmp[j]) || !inside(t.yAmp[j]) || !inside(t.xFreq[j]) || !inside(t.yFreq[j])) {
       return false;
     }
   }
   return true;
 }
 
-bool TableWalk::Available(Unit unit) {
+bool TableWalk::available(Unit unit) {
   static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
   static const bool avx512 = __builtin_cpu_supports("avx512f");
-  return unit == Unit::kScalar || (unit == Unit::kAvx2 && avx2) ||
-         (unit == Unit::kAvx512 && avx512);
+  return unit == Unit::Scalar || (unit == Unit::Avx2 && avx2) || (unit == Unit::Avx512 && avx512);
 }
 
 TableWalk::TableWalk(const TermTables &t, int n, Unit unit)
-    : sum_(unit == Unit::kAvx512 ? SumTermsWide
-           : unit == Unit::kAvx2 ? SumTermsVector
-                                 : SumTermsScalar) {
-  const PhaseTable &table = PhaseTable::Shared();
-  for (int j = 0; j < LiveTerms(n); ++j) {
-    Collect(x_, t.xAmp[j], table.Cos(t.xFreq[j]));
-    Collect(y_, t.yAmp[j], table.Sin(t.yFreq[j]));
+    : sum_(unit == Unit::Avx512 ? sumTermsWide
+           : unit == Unit::Avx2 ? sumTermsVector
+                                : sumTermsScalar) {
+  const PhaseTable &table = PhaseTable::shared();
+  for (int j = 0; j < liveTerms(n); ++j) {
+    collect(x_, t.xAmp[j], table.cos(t.xFreq[j]));
+    collect(y_, t.yAmp[j], table.sin(t.yFreq[j]));
   }
 }
 
-void ClearUpperVectorHalves() {
-  if (__builtin_cpu_supports("avx")) ZeroUpper();
+void clearUpperVectorHalves() {
+  if (__builtin_cpu_supports("avx")) zeroUpper();
 }
 
 }  // namespace kurvimo

@@ -24,11 +24,11 @@ class TableWalk {
   static constexpr int kMaxValue = 10;
 
   // Whether every live term lies inside that range.
-  static bool Fits(const TermTables &terms, int n);
+  static bool fits(const TermTables &terms, int n);
   // How a block's term sums are formed: a step at a time, or four or eight steps at once.
-  enum class Unit { kScalar, kAvx2, kAvx512 };
+  enum class Unit { Scalar, Avx2, Avx512 };
   // Whether this CPU can run `unit`: AVX2 and FMA, or AVX-512F.
-  static bool Available(Unit unit);
+  static bool available(Unit unit);
 
   // Only for terms that fit, and only with an available unit.
   TableWalk(const TermTables &terms, int n, Unit unit);
@@ -36,7 +36,7 @@ class TableWalk {
   // Makes `count` steps, at most 2 * kStepsPerPass in all, and after each block of them calls
   // visit(posX, posY) with the positions reached.
   template <typename Visit>
-  void Advance(int count, Visit visit);
+  void advance(int count, Visit visit);
 
   struct Term {
     const double *row;
@@ -59,7 +59,7 @@ class TableWalk {
 };
 
 template <typename Visit>
-void TableWalk::Advance(int count, Visit visit) {
+void TableWalk::advance(int count, Visit visit) {
   alignas(32) std::array<std::array<double, kWalkBlock>, 2> x;
   alignas(32) std::array<std::array<double, kWalkBlock>, 2> y;
   double posX = posX_;
@@ -86,6 +86,6 @@ void TableWalk::Advance(int count, Visit visit) {
 
 // Library code (QImage::fill, for one) can leave the upper halves of the vector registers in use;
 // until they are cleared every SSE instruction waits on them, which slows a walk more than tenfold.
-void ClearUpperVectorHalves();
+void clearUpperVectorHalves();
 
 }  // namespace kurvimo

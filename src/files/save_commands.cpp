@@ -16,26 +16,26 @@ const QString kOverwriteSuffix = QStringLiteral(" ファイルは既に存在し
 
 }  // namespace
 
-QString TargetPath(const QString &folder, const QString &name) {
+QString targetPath(const QString &folder, const QString &name) {
   // The root folder already ends in a separator.
   if (folder.endsWith(kSeparator)) return folder + name + kBitmapExtension;
   return folder + kSeparator + name + kBitmapExtension;
 }
 
-qint64 ExistingLength(const QString &path) {
+qint64 existingLength(const QString &path) {
   const QFileInfo info(path);
   return info.isFile() ? info.size() : 0;
 }
 
-QString OverwriteQuestion(const QString &path) {
+QString overwriteQuestion(const QString &path) {
   return path + kOverwriteSuffix;
 }
 
-bool WritePicture(RuntimeServices &runtime, QWidget *parent, const QImage &image,
+bool writePicture(RuntimeServices &runtime, QWidget *parent, const QImage &image,
                   const QString &path) {
-  const QString reason = SaveBitmap(image, path);
+  const QString reason = saveBitmap(image, path);
   if (reason.isEmpty()) return true;
-  runtime.ShowFailure(parent, QCoreApplication::translate(
+  runtime.showFailure(parent, QCoreApplication::translate(
                                   "kurvimo::SaveCommands",
                                   "The picture was not saved.\n\n\"%1\" cannot be written: %2.")
                                   .arg(path, reason));

@@ -13,10 +13,10 @@ struct TwipPosition {
 
 // About a quarter of the screen in from its left and top edges; the window's own size plays no
 // part. `width` and `height` are the screen's size in twips.
-TwipPosition PlaceOnScreen(float width, float height);
+TwipPosition placeOnScreen(float width, float height);
 
 // The same rule for a screen at `screen` in pixels of `dotsPerInch`, wherever it sits among the
 // screens; answered in pixels.
-QPoint PlaceOnScreen(const QRect &screen, double dotsPerInch);
+QPoint placeOnScreen(const QRect &screen, double dotsPerInch);
 
 }  // namespace kurvimo

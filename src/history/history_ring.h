@@ -15,18 +15,18 @@ class HistoryRing {
   using Table = std::array<std::array<std::int16_t, kSlots + 1>, kTableSize>;
 
   // Empties the ring for a new run; the recorded values stay in the tables.
-  void Reset();
+  void reset();
   // Stores the live entries in the slot at nextSlot and moves nextSlot on, wrapping after 999.
-  void Record(const TermTables &terms, int termCount);
+  void record(const TermTables &terms, int termCount);
 
   // Move the offset by n and report whether they did; a refused move changes nothing.
-  bool MoveBack(std::int16_t n);
-  bool MoveForward(std::int16_t n);
+  bool moveBack(std::int16_t n);
+  bool moveForward(std::int16_t n);
 
   // The slot the current offset shows, counted back from the newest one.
-  int SelectedSlot() const;
+  int selectedSlot() const;
   // Copies the selected slot into the live entries of `terms`.
-  void Restore(TermTables &terms, int termCount) const;
+  void restore(TermTables &terms, int termCount) const;
 
   // One table per term table, indexed by term and slot.
   Table xAmp{};

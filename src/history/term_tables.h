@@ -12,7 +12,7 @@ constexpr int kTableSize = 31;
 using TermTable = std::array<std::int16_t, kTableSize>;
 
 // How many table entries `termCount` makes live, never more than the tables hold.
-inline int LiveTerms(int termCount) {
+inline int liveTerms(int termCount) {
   return std::clamp(termCount, 0, kTableSize);
 }
 

@@ -30,7 +30,7 @@ constexpr std::int64_t kMaxFileBytes = kMaxPixels * 4 + 65536;
 constexpr std::uint32_t kUncompressed = 0;
 constexpr std::uint32_t kBitFields = 3;
 
-std::uint32_t Le(const QByteArray &b, qsizetype at, int bytes) {
+std::uint32_t le(const QByteArray &b, qsizetype at, int bytes) {
   std::uint32_t value = 0;
   for (int i = bytes - 1; i >= 0; --i) {
     value = (value << 8) | static_cast<std::uint8_t>(b[at + i]);
@@ -48,12 +48,12 @@ struct Header {
   std::int64_t pixelOffset = 0;
 };
 
-bool KnownDibSize(qsizetype size) {
+bool knownDibSize(qsizetype size) {
   return size == kCoreHeaderSize || size == kInfoHeaderSize || size == kV4HeaderSize ||
          size == kV5HeaderSize;
 }
 
-bool KnownFormat(const Header &h) {
+bool knownFormat(const Header &h) {
   switch (h.bitCount) {
     case 1:
     case 4:
@@ -69,23 +69,23 @@ bool KnownFormat(const Header &h) {
 }
 
 // Fills `h` from the two headers; returns the reason when they cannot describe a whole picture.
-QString ReadHeader(const QByteArray &b, Header &h) {
+QString readHeader(const QByteArray &b, Header &h) {
   if (b.isEmpty()) return Texts::tr("the file is empty");
   if (b.size() < kFileHeaderSize + 4 || b[0] != 'B' || b[1] != 'M') {
     return Texts::tr("it is not a Windows bitmap");
   }
-  const qsizetype dib = Le(b, kFileHeaderSize, 4);
-  if (!KnownDibSize(dib)) return Texts::tr("its header is damaged or of an unknown kind");
+  const qsizetype dib = le(b, kFileHeaderSize, 4);
+  if (!knownDibSize(dib)) return Texts::tr("its header is damaged or of an unknown kind");
   if (b.size() < kFileHeaderSize + dib) return Texts::tr("it ends inside its header");
   const bool core = dib == kCoreHeaderSize;
   const int sizeBytes = core ? 2 : 4;
-  h.width = static_cast<std::int32_t>(Le(b, 18, sizeBytes));
-  h.height = std::llabs(static_cast<std::int32_t>(Le(b, 18 + sizeBytes, sizeBytes)));
-  const std::uint32_t planes = Le(b, 18 + 2 * sizeBytes, 2);
-  h.bitCount = Le(b, 20 + 2 * sizeBytes, 2);
-  h.compression = core ? kUncompressed : Le(b, 30, 4);
-  const std::int64_t used = core ? 0 : Le(b, 46, 4);
-  if (planes != 1 || !KnownFormat(h)) {
+  h.width = static_cast<std::int32_t>(le(b, 18, sizeBytes));
+  h.height = std::llabs(static_cast<std::int32_t>(le(b, 18 + sizeBytes, sizeBytes)));
+  const std::uint32_t planes = le(b, 18 + 2 * sizeBytes, 2);
+  h.bitCount = le(b, 20 + 2 * sizeBytes, 2);
+  h.compression = core ? kUncompressed : le(b, 30, 4);
+  const std::int64_t used = core ? 0 : le(b, 46, 4);
+  if (planes != 1 || !knownFormat(h)) {
     return Texts::tr("it uses a compression or colour format that is not supported");
   }
   if (h.width < 1 || h.height < 1) return Texts::tr("its header gives no size");
@@ -99,22 +99,22 @@ QString ReadHeader(const QByteArray &b, Header &h) {
   }
   const bool masksFollow = dib == kInfoHeaderSize && h.compression == kBitFields;
   h.headerEnd = kFileHeaderSize + dib + (masksFollow ? kMaskBytes : 0) + h.colours * (core ? 3 : 4);
-  h.pixelOffset = Le(b, 10, 4);
+  h.pixelOffset = le(b, 10, 4);
   if (h.pixelOffset < h.headerEnd) return Texts::tr("its header is damaged");
   return {};
 }
 
-std::int64_t PixelBytes(const Header &h) {
+std::int64_t pixelBytes(const Header &h) {
   const std::int64_t rowBytes = (h.width * h.bitCount + 31) / 32 * 4;
   return rowBytes * h.height;
 }
 
 }  // namespace
 
-Picture DecodeBitmap(const QByteArray &bytes) {
+Picture decodeBitmap(const QByteArray &bytes) {
   Header h;
-  if (QString error = ReadHeader(bytes, h); !error.isEmpty()) return {{}, error};
-  const std::int64_t needed = h.pixelOffset + PixelBytes(h);
+  if (QString error = readHeader(bytes, h); !error.isEmpty()) return {{}, error};
+  const std::int64_t needed = h.pixelOffset + pixelBytes(h);
   if (needed > bytes.size()) {
     return {{},
             Texts::tr("it is cut short: its header announces %1 bytes, the file holds %2")
@@ -132,21 +132,21 @@ Picture DecodeBitmap(const QByteArray &bytes) {
   return {image, {}};
 }
 
-Picture LoadBitmap(const QString &path) {
+Picture loadBitmap(const QString &path) {
   QByteArray bytes;
-  QString error = ReadRegularFile(path, kMaxFileBytes, bytes);
+  QString error = readRegularFile(path, kMaxFileBytes, bytes);
   if (!error.isEmpty()) return {{}, error};
-  return DecodeBitmap(bytes);
+  return decodeBitmap(bytes);
 }
 
-QString SaveBitmap(const QImage &image, const QString &path) {
+QString saveBitmap(const QImage &image, const QString &path) {
   // Encoded in memory first, so the file only ever sees a complete picture.
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   QImageWriter writer(&buffer, "bmp");
   if (!writer.write(image)) return writer.errorString();
-  return ReplaceFile(path, bytes);
+  return replaceFile(path, bytes);
 }
 
 }  // namespace kurvimo

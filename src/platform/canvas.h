@@ -13,17 +13,17 @@ class Canvas {
   virtual ~Canvas() = default;
 
   // Erases every drawn point; the background picture stays.
-  virtual void Clear() = 0;
+  virtual void clear() = 0;
   // Lights one pixel. A point outside the drawable area is dropped silently.
-  virtual void SetPixel(float x, float y, QRgb colour) = 0;
+  virtual void setPixel(float x, float y, QRgb colour) = 0;
   // SetPixel for each point of a run, in order; a canvas may do it without a call per point.
-  virtual void SetPixels(std::span<const float> x, std::span<const float> y, QRgb colour) {
-    for (std::size_t i = 0; i < x.size(); ++i) SetPixel(x[i], y[i], colour);
+  virtual void setPixels(std::span<const float> x, std::span<const float> y, QRgb colour) {
+    for (std::size_t i = 0; i < x.size(); ++i) setPixel(x[i], y[i], colour);
   }
   // The canvas as shown: background picture plus every point drawn since the last Clear.
-  virtual QImage Image() const = 0;
+  virtual QImage image() const = 0;
   // Makes `picture` the background; the canvas then shows it and nothing else.
-  virtual void SetBackground(const QImage &picture) = 0;
+  virtual void setBackground(const QImage &picture) = 0;
 };
 
 }  // namespace kurvimo

@@ -15,29 +15,29 @@ constexpr QRgb kOpaque = 0xFF000000;
 
 ImageCanvas::ImageCanvas() : background_(kWidth, kHeight, QImage::Format_RGB32) {
   background_.fill(kWhite);
-  ResetImage();
+  resetImage();
 }
 
-void ImageCanvas::ResetImage() {
+void ImageCanvas::resetImage() {
   image_ = background_.copy();
   pixels_ = reinterpret_cast<QRgb *>(image_.bits());
   stride_ = image_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
-  ForgetDrawn();
+  forgetDrawn();
   dirty_ = image_.rect();
 }
 
-void ImageCanvas::ForgetDrawn() {
+void ImageCanvas::forgetDrawn() {
   drawnLeft_ = kWidth;
   drawnTop_ = kHeight;
   drawnRight_ = drawnBottom_ = -1;
 }
 
-QRect ImageCanvas::DrawnRect() const {
+QRect ImageCanvas::drawnRect() const {
   if (drawnRight_ < 0) return {};
   return QRect(QPoint(drawnLeft_, drawnTop_), QPoint(drawnRight_, drawnBottom_));
 }
 
-void ImageCanvas::Clear() {
+void ImageCanvas::clear() {
   if (drawnRight_ < 0) return;
   // Only the points drawn since the last Clear differ from the background.
   const size_t rowBytes = sizeof(QRgb) * static_cast<size_t>(drawnRight_ - drawnLeft_ + 1);
@@ -45,21 +45,21 @@ void ImageCanvas::Clear() {
     const auto *from = reinterpret_cast<const QRgb *>(background_.constScanLine(row));
     std::memcpy(pixels_ + row * stride_ + drawnLeft_, from + drawnLeft_, rowBytes);
   }
-  dirty_ |= DrawnRect();
-  ForgetDrawn();
+  dirty_ |= drawnRect();
+  forgetDrawn();
 }
 
-void ImageCanvas::SetPixel(float x, float y, QRgb colour) {
-  SetPixels({&x, 1}, {&y, 1}, colour);
+void ImageCanvas::setPixel(float x, float y, QRgb colour) {
+  setPixels({&x, 1}, {&y, 1}, colour);
 }
 
-void ImageCanvas::SetPixels(std::span<const float> x, std::span<const float> y, QRgb colour) {
+void ImageCanvas::setPixels(std::span<const float> x, std::span<const float> y, QRgb colour) {
   // The bounds live in locals for the run: the pixel writes could otherwise alias them.
   int left = drawnLeft_, right = drawnRight_, top = drawnTop_, bottom = drawnBottom_;
   const QRgb pixel = colour | kOpaque;
   for (std::size_t i = 0; i < x.size(); ++i) {
-    const std::int64_t column = RoundHalfEven(x[i]);
-    const std::int64_t row = RoundHalfEven(y[i]);
+    const std::int64_t column = roundHalfEven(x[i]);
+    const std::int64_t row = roundHalfEven(y[i]);
     // Below 0, beyond the edge and NaN alike fall outside as unsigned values.
     if (static_cast<std::uint64_t>(column) >= kWidth || static_cast<std::uint64_t>(row) >= kHeight)
       continue;
@@ -78,22 +78,22 @@ void ImageCanvas::SetPixels(std::span<const float> x, std::span<const float> y, 
 }
 
 // A deep copy: image_ must never be shared, or SetPixel would write into the copy too.
-QImage ImageCanvas::Image() const {
+QImage ImageCanvas::image() const {
   return image_.copy();
 }
 
-void ImageCanvas::SetBackground(const QImage &picture) {
+void ImageCanvas::setBackground(const QImage &picture) {
   background_.fill(kWhite);
   QPainter painter(&background_);
   painter.drawImage(0, 0, picture);
   painter.end();
-  ResetImage();
+  resetImage();
 }
 
 // The points drawn since the last Clear count as changed until the next Clear; tracking them twice
 // would cost SetPixel more than repainting their bounds costs the screen.
-QRect ImageCanvas::TakeDirtyRect() {
-  const QRect changed = dirty_ | DrawnRect();
+QRect ImageCanvas::takeDirtyRect() {
+  const QRect changed = dirty_ | drawnRect();
   dirty_ = QRect();
   return changed;
 }

@@ -15,21 +15,21 @@ class ImageCanvas final : public Canvas {
 
   ImageCanvas();
 
-  void Clear() override;
-  void SetPixel(float x, float y, QRgb colour) override;
-  void SetPixels(std::span<const float> x, std::span<const float> y, QRgb colour) override;
-  QImage Image() const override;
-  void SetBackground(const QImage &picture) override;
+  void clear() override;
+  void setPixel(float x, float y, QRgb colour) override;
+  void setPixels(std::span<const float> x, std::span<const float> y, QRgb colour) override;
+  QImage image() const override;
+  void setBackground(const QImage &picture) override;
 
   // The image itself, for painting it without a copy.
-  const QImage &View() const { return image_; }
+  const QImage &view() const { return image_; }
   // The area changed since the previous call; empty when nothing changed.
-  QRect TakeDirtyRect();
+  QRect takeDirtyRect();
 
  private:
-  void ResetImage();
-  void ForgetDrawn();
-  QRect DrawnRect() const;
+  void resetImage();
+  void forgetDrawn();
+  QRect drawnRect() const;
 
   QImage background_;
   QImage image_;

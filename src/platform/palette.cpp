@@ -12,7 +12,7 @@ constexpr std::array<QRgb, kPaletteSize> kPalette = {
 };
 }  // namespace
 
-QRgb PaletteColor(int index) {
+QRgb paletteColor(int index) {
   return qRgb(0, 0, 0) | kPalette[std::clamp(index, 0, kPaletteSize - 1)];
 }
 

@@ -7,6 +7,6 @@ namespace kurvimo {
 constexpr int kPaletteSize = 16;
 
 // Entry `index` of the classic 16-colour palette; an index outside 0..15 is clamped into it.
-QRgb PaletteColor(int index);
+QRgb paletteColor(int index);
 
 }  // namespace kurvimo

@@ -8,9 +8,9 @@ class RandomSource {
   virtual ~RandomSource() = default;
 
   // Reseeds from the clock.
-  virtual void SeedFromClock() = 0;
+  virtual void seedFromClock() = 0;
   // The next value r with 0 <= r < 1.
-  virtual float Next() = 0;
+  virtual float next() = 0;
 };
 
 }  // namespace kurvimo

@@ -18,13 +18,13 @@ struct Texts {
   Q_DECLARE_TR_FUNCTIONS(kurvimo::RegularFile)
 };
 
-QString SystemReason(int error) {
+QString systemReason(int error) {
   return qt_error_string(error);
 }
 
-QString ReadOpenFile(int fd, qint64 maxBytes, QByteArray &bytes) {
+QString readOpenFile(int fd, qint64 maxBytes, QByteArray &bytes) {
   struct stat st {};
-  if (::fstat(fd, &st) != 0) return SystemReason(errno);
+  if (::fstat(fd, &st) != 0) return systemReason(errno);
   if (S_ISDIR(st.st_mode)) return Texts::tr("it is a folder, not a file");
   if (!S_ISREG(st.st_mode)) return Texts::tr("it is not a regular file");
   if (st.st_size > maxBytes) return Texts::tr("it is too large (%1 bytes)").arg(st.st_size);
@@ -33,7 +33,7 @@ QString ReadOpenFile(int fd, qint64 maxBytes, QByteArray &bytes) {
   while (done < bytes.size()) {
     const ssize_t got = ::read(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done));
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return SystemReason(errno);
+    if (got < 0) return systemReason(errno);
     if (got == 0) break;
     done += got;
   }
@@ -41,14 +41,14 @@ QString ReadOpenFile(int fd, qint64 maxBytes, QByteArray &bytes) {
   return {};
 }
 
-QString WriteAll(int fd, const QByteArray &bytes) {
+QString writeAll(int fd, const QByteArray &bytes) {
   qsizetype done = 0;
   while (done < bytes.size()) {
     const ssize_t put =
         ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
     if (put < 0 && errno == EINTR) continue;
-    if (put < 0) return SystemReason(errno);
-    if (put == 0) return SystemReason(ENOSPC);
+    if (put < 0) return systemReason(errno);
+    if (put == 0) return systemReason(ENOSPC);
     done += put;
   }
   return {};
@@ -56,21 +56,21 @@ QString WriteAll(int fd, const QByteArray &bytes) {
 
 }  // namespace
 
-QString ReadRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes) {
+QString readRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes) {
   const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return SystemReason(errno);
-  const QString error = ReadOpenFile(fd, maxBytes, bytes);
+  if (fd < 0) return systemReason(errno);
+  const QString error = readOpenFile(fd, maxBytes, bytes);
   ::close(fd);
   return error;
 }
 
-QString ReplaceFile(const QString &path, const QByteArray &bytes) {
+QString replaceFile(const QString &path, const QByteArray &bytes) {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return file.errorString();
   // Written straight to the descriptor: QSaveFile can commit a short file after a failed write,
   // and its error text for a full disk is "Unknown error".
-  QString reason = WriteAll(file.handle(), bytes);
-  if (reason.isEmpty() && ::fsync(file.handle()) != 0) reason = SystemReason(errno);
+  QString reason = writeAll(file.handle(), bytes);
+  if (reason.isEmpty() && ::fsync(file.handle()) != 0) reason = systemReason(errno);
   if (!reason.isEmpty()) {
     file.cancelWriting();
     file.commit();  // discards the temporary file

@@ -8,11 +8,11 @@ namespace kurvimo {
 // Reads a whole regular file of at most `maxBytes`. Folders, pipes and devices are refused unread,
 // so a pipe put in a file's place cannot hang the program. Returns the reason of a failure, or an
 // empty string.
-QString ReadRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes);
+QString readRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes);
 
 // Replaces `path` with `bytes` through a temporary file in the same folder, renamed over `path`
 // only once every byte is on disk. A failure leaves any earlier file as it was and no temporary
 // file behind. Returns the reason of a failure, or an empty string.
-QString ReplaceFile(const QString &path, const QByteArray &bytes);
+QString replaceFile(const QString &path, const QByteArray &bytes);
 
 }  // namespace kurvimo

@@ -12,17 +12,17 @@ class RuntimeServices {
   virtual ~RuntimeServices() = default;
 
   // The program's own folder, where its pictures and help file live.
-  virtual QString ProgramFolder() const = 0;
+  virtual QString programFolder() const = 0;
   // The user's own folder for what the program keeps when its own folder is not theirs to write.
-  virtual QString UserDataFolder() const = 0;
+  virtual QString userDataFolder() const = 0;
   // Tells the user that a command failed and why; returns once the user has read it.
-  virtual void ShowFailure(QWidget *parent, const QString &text) = 0;
+  virtual void showFailure(QWidget *parent, const QString &text) = 0;
   // Asks a Yes/No question under a warning sign, with Yes as the default; true for Yes.
-  virtual bool AskYesNo(QWidget *parent, const QString &text) = 0;
+  virtual bool askYesNo(QWidget *parent, const QString &text) = 0;
   // Opens `file` in the help viewer, which runs beside the program and never blocks it.
-  virtual void ShowHelp(QWidget *parent, const QString &file) = 0;
+  virtual void showHelp(QWidget *parent, const QString &file) = 0;
   // Ends the program at once: nothing is asked and nothing is saved.
-  virtual void Quit() = 0;
+  virtual void quit() = 0;
 };
 
 }  // namespace kurvimo

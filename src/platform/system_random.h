@@ -9,8 +9,8 @@ namespace kurvimo {
 
 class SystemRandom final : public RandomSource {
  public:
-  void SeedFromClock() override;
-  float Next() override;
+  void seedFromClock() override;
+  float next() override;
 
  private:
   std::mt19937 engine_;

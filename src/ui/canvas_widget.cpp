@@ -14,47 +14,47 @@ CanvasWidget::CanvasWidget(QWidget *parent) : QFrame(parent) {
   setFocusPolicy(Qt::StrongFocus);
 }
 
-void CanvasWidget::Clear() {
-  image_.Clear();
-  ScheduleRepaint();
+void CanvasWidget::clear() {
+  image_.clear();
+  scheduleRepaint();
 }
 
-void CanvasWidget::SetPixel(float x, float y, QRgb colour) {
-  image_.SetPixel(x, y, colour);
-  ScheduleRepaint();
+void CanvasWidget::setPixel(float x, float y, QRgb colour) {
+  image_.setPixel(x, y, colour);
+  scheduleRepaint();
 }
 
-void CanvasWidget::SetPixels(std::span<const float> x, std::span<const float> y, QRgb colour) {
-  image_.SetPixels(x, y, colour);
-  ScheduleRepaint();
+void CanvasWidget::setPixels(std::span<const float> x, std::span<const float> y, QRgb colour) {
+  image_.setPixels(x, y, colour);
+  scheduleRepaint();
 }
 
-QImage CanvasWidget::Image() const {
-  return image_.Image();
+QImage CanvasWidget::image() const {
+  return image_.image();
 }
 
-void CanvasWidget::SetBackground(const QImage &picture) {
-  image_.SetBackground(picture);
-  ScheduleRepaint();
+void CanvasWidget::setBackground(const QImage &picture) {
+  image_.setBackground(picture);
+  scheduleRepaint();
 }
 
 // One repaint after a whole figure, not one per point.
-void CanvasWidget::ScheduleRepaint() {
+void CanvasWidget::scheduleRepaint() {
   if (repaintPending_) return;
   repaintPending_ = true;
-  QMetaObject::invokeMethod(this, &CanvasWidget::RepaintChanged, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, &CanvasWidget::repaintChanged, Qt::QueuedConnection);
 }
 
-void CanvasWidget::RepaintChanged() {
+void CanvasWidget::repaintChanged() {
   repaintPending_ = false;
-  const QRect changed = image_.TakeDirtyRect();
+  const QRect changed = image_.takeDirtyRect();
   if (!changed.isEmpty()) update(changed.translated(kBorder, kBorder));
 }
 
 void CanvasWidget::paintEvent(QPaintEvent *event) {
   QPainter painter(this);
   const QRect area = event->rect() & contentsRect();
-  painter.drawImage(area.topLeft(), image_.View(), area.translated(-kBorder, -kBorder));
+  painter.drawImage(area.topLeft(), image_.view(), area.translated(-kBorder, -kBorder));
   painter.end();
   QFrame::paintEvent(event);
 }

@@ -15,18 +15,18 @@ class CanvasWidget final : public QFrame, public Canvas {
 
   explicit CanvasWidget(QWidget *parent = nullptr);
 
-  void Clear() override;
-  void SetPixel(float x, float y, QRgb colour) override;
-  void SetPixels(std::span<const float> x, std::span<const float> y, QRgb colour) override;
-  QImage Image() const override;
-  void SetBackground(const QImage &picture) override;
+  void clear() override;
+  void setPixel(float x, float y, QRgb colour) override;
+  void setPixels(std::span<const float> x, std::span<const float> y, QRgb colour) override;
+  QImage image() const override;
+  void setBackground(const QImage &picture) override;
 
  protected:
   void paintEvent(QPaintEvent *event) override;
 
  private:
-  void ScheduleRepaint();
-  void RepaintChanged();
+  void scheduleRepaint();
+  void repaintChanged();
 
   ImageCanvas image_;
   bool repaintPending_ = false;

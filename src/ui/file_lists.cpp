@@ -12,7 +12,7 @@ constexpr int kPathRole = Qt::UserRole;
 constexpr int kIndentPerLevel = 2;
 const QString kRoot = QStringLiteral("/");
 
-QStringList MountPoints() {
+QStringList mountPoints() {
   QStringList points;
   for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
     if (volume.isValid() && volume.isReady() && volume.rootPath() != kRoot) {
@@ -26,7 +26,7 @@ QStringList MountPoints() {
 }
 
 // Each folder from the root down to `path`, with its name.
-QList<QPair<QString, QString>> Ancestry(const QString &path) {
+QList<QPair<QString, QString>> ancestry(const QString &path) {
   QList<QPair<QString, QString>> chain{{kRoot, kRoot}};
   QString walked;
   for (const QString &part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
@@ -39,39 +39,39 @@ QList<QPair<QString, QString>> Ancestry(const QString &path) {
 }  // namespace
 
 DriveList::DriveList(QWidget *parent) : QComboBox(parent) {
-  addItems(MountPoints());
+  addItems(mountPoints());
   setCurrentIndex(qMax(0, findText(QStorageInfo(QDir::currentPath()).rootPath())));
 }
 
 FolderList::FolderList(QWidget *parent) : QListWidget(parent) {
   connect(this, &QListWidget::itemActivated, this,
-          [this](QListWidgetItem *item) { SetPath(item->data(kPathRole).toString()); });
+          [this](QListWidgetItem *item) { setPath(item->data(kPathRole).toString()); });
   // The current folder may have been removed under us; a save must not land in an unseen place.
-  if (!SetPath(QDir::currentPath()) && !SetPath(QDir::homePath())) SetPath(QDir::rootPath());
+  if (!setPath(QDir::currentPath()) && !setPath(QDir::homePath())) setPath(QDir::rootPath());
 }
 
-bool FolderList::SetPath(const QString &path) {
+bool FolderList::setPath(const QString &path) {
   const QDir dir(path);
   const QString canonical = dir.canonicalPath();  // empty for a folder that is gone
   if (canonical.isEmpty() || !dir.isReadable()) return false;
   const QStringList folders = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot,
                                             QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
   clear();
-  const auto chain = Ancestry(canonical);
+  const auto chain = ancestry(canonical);
   for (int depth = 0; depth < chain.size(); ++depth) {
-    AddItem(chain[depth].first, chain[depth].second, depth, true);
+    addItem(chain[depth].first, chain[depth].second, depth, true);
   }
   setCurrentRow(count() - 1);
   for (const QString &name : folders) {
-    AddItem(dir.filePath(name), name, static_cast<int>(chain.size()), false);
+    addItem(dir.filePath(name), name, static_cast<int>(chain.size()), false);
   }
   const bool moved = canonical != path_;
   path_ = canonical;
-  if (moved) emit PathChanged();
+  if (moved) emit pathChanged();
   return true;
 }
 
-void FolderList::AddItem(const QString &path, const QString &name, int depth, bool open) {
+void FolderList::addItem(const QString &path, const QString &name, int depth, bool open) {
   const QIcon icon =
       style()->standardIcon(open ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon);
   auto *item =
@@ -82,22 +82,22 @@ void FolderList::AddItem(const QString &path, const QString &name, int depth, bo
 
 FileList::FileList(QWidget *parent) : QListWidget(parent) {}
 
-void FileList::SetPath(const QString &path) {
+void FileList::setPath(const QString &path) {
   path_ = path;
-  Refresh();
+  refresh();
 }
 
-void FileList::SetPattern(const QString &pattern) {
+void FileList::setPattern(const QString &pattern) {
   pattern_ = pattern;
-  Refresh();
+  refresh();
 }
 
-QString FileList::FileName() const {
+QString FileList::fileName() const {
   const QListWidgetItem *item = currentItem();
   return item && item->isSelected() ? item->text() : QString();
 }
 
-void FileList::Refresh() {
+void FileList::refresh() {
   clear();
   if (path_.isEmpty() || pattern_.isEmpty()) return;
   addItems(QDir(path_).entryList({pattern_}, QDir::Files, QDir::Name | QDir::IgnoreCase));

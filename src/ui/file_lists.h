@@ -12,7 +12,7 @@ class DriveList final : public QComboBox {
  public:
   explicit DriveList(QWidget *parent);
   // The mount point shown; at first the one that holds the current folder.
-  QString Drive() const { return currentText(); }
+  QString drive() const { return currentText(); }
 };
 
 // A folder, the folders above it and the folders in it. Activating one (double click or Enter)
@@ -22,15 +22,15 @@ class FolderList final : public QListWidget {
 
  public:
   explicit FolderList(QWidget *parent);
-  QString Path() const { return path_; }
+  QString path() const { return path_; }
   // Opens `path`; a folder that cannot be listed leaves the list where it was. False then.
-  bool SetPath(const QString &path);
+  bool setPath(const QString &path);
 
  signals:
-  void PathChanged();
+  void pathChanged();
 
  private:
-  void AddItem(const QString &path, const QString &name, int depth, bool open);
+  void addItem(const QString &path, const QString &name, int depth, bool open);
 
   QString path_;
 };
@@ -41,13 +41,13 @@ class FileList final : public QListWidget {
 
  public:
   explicit FileList(QWidget *parent);
-  void SetPath(const QString &path);
-  void SetPattern(const QString &pattern);
+  void setPath(const QString &path);
+  void setPattern(const QString &pattern);
   // The selected file's name without its folder, or empty.
-  QString FileName() const;
+  QString fileName() const;
 
  private:
-  void Refresh();
+  void refresh();
 
   QString path_;
   QString pattern_;  // nothing is listed until the window sets one

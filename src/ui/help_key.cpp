@@ -18,7 +18,7 @@ bool HelpKey::eventFilter(QObject *watched, QEvent *event) {
   const auto *key = static_cast<QKeyEvent *>(event);
   if (key->key() != Qt::Key_F1 || key->isAutoRepeat()) return false;
   // Taken here, so the key does not travel on to the parents and open the help again.
-  runtime_.ShowHelp(static_cast<QWidget *>(watched)->window(), helpFile_);
+  runtime_.showHelp(static_cast<QWidget *>(watched)->window(), helpFile_);
   return true;
 }
 

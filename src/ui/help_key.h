@@ -12,7 +12,7 @@ class HelpKey final : public QObject {
 
  public:
   HelpKey(RuntimeServices &runtime, QObject *parent);
-  void SetHelpFile(const QString &file) { helpFile_ = file; }
+  void setHelpFile(const QString &file) { helpFile_ = file; }
 
  protected:
   bool eventFilter(QObject *watched, QEvent *event) override;

@@ -18,7 +18,7 @@ constexpr qint64 kMaxHelpBytes = 4 * 1024 * 1024;
 }  // namespace
 
 HelpViewer::HelpViewer() {
-  DesignWindow(this, tr("%1 Help").arg(kProgramName));
+  designWindow(this, tr("%1 Help").arg(kProgramName));
   setObjectName(QStringLiteral("HelpViewer"));
   setAccessibleName(windowTitle());
   resize(kSize);
@@ -26,9 +26,9 @@ HelpViewer::HelpViewer() {
   setOpenExternalLinks(false);
 }
 
-void HelpViewer::Open(const QString &file) {
+void HelpViewer::open(const QString &file) {
   QByteArray bytes;
-  QString reason = ReadRegularFile(file, kMaxHelpBytes, bytes);
+  QString reason = readRegularFile(file, kMaxHelpBytes, bytes);
   if (reason.isEmpty() && bytes.trimmed().isEmpty()) reason = tr("it is empty");
   setHtml(reason.isEmpty()
               ? QString::fromUtf8(bytes)
@@ -41,7 +41,7 @@ void HelpViewer::Open(const QString &file) {
 // Asked again, the help opens at its opening topic, as a fresh viewer does. The program asks
 // after a key or a click of its own, so X refuses a focus change stamped with this viewer's last
 // event time; on X the focus is taken at the current time instead.
-void HelpViewer::ComeForward() {
+void HelpViewer::comeForward() {
   verticalScrollBar()->setValue(0);
   horizontalScrollBar()->setValue(0);
   showNormal();

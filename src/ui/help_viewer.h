@@ -10,8 +10,8 @@ class HelpViewer final : public QTextBrowser {
 
  public:
   HelpViewer();
-  void Open(const QString &file);
-  void ComeForward();
+  void open(const QString &file);
+  void comeForward();
 };
 
 }  // namespace kurvimo

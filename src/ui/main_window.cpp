@@ -50,7 +50,7 @@ const char *const kColourNames[] = {
 };
 
 // Shows a numeric slider's value in its label and hands it on.
-int Mirror(const QScrollBar *slider, QLabel *label) {
+int mirror(const QScrollBar *slider, QLabel *label) {
   label->setText(QString::number(slider->value()));
   return slider->value();
 }
@@ -62,81 +62,81 @@ MainWindow::MainWindow(RuntimeServices &runtime, RandomSource &random, QWidget *
       runtime_(runtime),
       random_(random),
       ui_(std::make_unique<Ui::MainWindow>()),
-      engine_(SetUpForm(), random, *this) {
+      engine_(setUpForm(), random, *this) {
   setWindowTitle(kProgramName);
   tickTimer_ = new QTimer(this);
   tickTimer_->setObjectName(QStringLiteral("tickTimer"));
   tickTimer_->setInterval(kTickMs);
   ui_->canvas->setFocus();
-  ConnectHandlers();
+  connectHandlers();
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   layout()->activate();
-  SetStartupState();
+  setStartupState();
   tickTimer_->start();
 }
 
 MainWindow::~MainWindow() = default;
 
-CanvasWidget &MainWindow::SetUpForm() {
+CanvasWidget &MainWindow::setUpForm() {
   ui_->setupUi(this);
   return *ui_->canvas;
 }
 
 // Connected here rather than in the form, so that the compiler checks every handler.
-void MainWindow::ConnectHandlers() {
-  connect(ui_->startStopButton, &QPushButton::clicked, this, &MainWindow::StartOrStop);
-  connect(ui_->clearButton, &QPushButton::clicked, this, &MainWindow::ClearCanvas);
-  connect(ui_->displayButton, &QPushButton::clicked, this, &MainWindow::DisplayFigure);
-  connect(ui_->olderButton, &QPushButton::clicked, this, &MainWindow::ShowOlderFigure);
-  connect(ui_->newerButton, &QPushButton::clicked, this, &MainWindow::ShowNewerFigure);
+void MainWindow::connectHandlers() {
+  connect(ui_->startStopButton, &QPushButton::clicked, this, &MainWindow::startOrStop);
+  connect(ui_->clearButton, &QPushButton::clicked, this, &MainWindow::clearCanvas);
+  connect(ui_->displayButton, &QPushButton::clicked, this, &MainWindow::displayFigure);
+  connect(ui_->olderButton, &QPushButton::clicked, this, &MainWindow::showOlderFigure);
+  connect(ui_->newerButton, &QPushButton::clicked, this, &MainWindow::showNewerFigure);
   connect(ui_->magnificationSlider, &QScrollBar::valueChanged, this,
-          &MainWindow::ApplyMagnification);
-  connect(ui_->xPositionSlider, &QScrollBar::valueChanged, this, &MainWindow::ApplyXPosition);
-  connect(ui_->yPositionSlider, &QScrollBar::valueChanged, this, &MainWindow::ApplyYPosition);
-  connect(ui_->termCountSlider, &QScrollBar::valueChanged, this, &MainWindow::ApplyTermCount);
-  connect(ui_->changeSpeedSlider, &QScrollBar::valueChanged, this, &MainWindow::ApplyChangeSpeed);
-  connect(ui_->colorSlider, &QScrollBar::valueChanged, this, &MainWindow::ApplyColor);
-  connect(tickTimer_, &QTimer::timeout, this, &MainWindow::Tick);
-  connect(ui_->actionSave, &QAction::triggered, this, &MainWindow::Save);
-  connect(ui_->actionSaveAs, &QAction::triggered, this, &MainWindow::SaveAs);
-  connect(ui_->actionExit, &QAction::triggered, this, &MainWindow::Exit);
-  connect(ui_->actionHelp, &QAction::triggered, this, &MainWindow::OpenHelp);
-  connect(ui_->actionAbout, &QAction::triggered, this, &MainWindow::ShowAbout);
+          &MainWindow::applyMagnification);
+  connect(ui_->xPositionSlider, &QScrollBar::valueChanged, this, &MainWindow::applyXPosition);
+  connect(ui_->yPositionSlider, &QScrollBar::valueChanged, this, &MainWindow::applyYPosition);
+  connect(ui_->termCountSlider, &QScrollBar::valueChanged, this, &MainWindow::applyTermCount);
+  connect(ui_->changeSpeedSlider, &QScrollBar::valueChanged, this, &MainWindow::applyChangeSpeed);
+  connect(ui_->colorSlider, &QScrollBar::valueChanged, this, &MainWindow::applyColor);
+  connect(tickTimer_, &QTimer::timeout, this, &MainWindow::tick);
+  connect(ui_->actionSave, &QAction::triggered, this, &MainWindow::save);
+  connect(ui_->actionSaveAs, &QAction::triggered, this, &MainWindow::saveAs);
+  connect(ui_->actionExit, &QAction::triggered, this, &MainWindow::exit);
+  connect(ui_->actionHelp, &QAction::triggered, this, &MainWindow::openHelp);
+  connect(ui_->actionAbout, &QAction::triggered, this, &MainWindow::showAbout);
   helpKey_ = new HelpKey(runtime_, this);
 }
 
-void MainWindow::SetStartupState() {
+void MainWindow::setStartupState() {
   ui_->actionSave->setEnabled(false);
   for (QPushButton *button :
        {ui_->olderButton, ui_->newerButton, ui_->clearButton, ui_->displayButton})
     button->setEnabled(false);
   ui_->reserveModeButton->setEnabled(false);
-  random_.SeedFromClock();
-  engine_.SetDrawMode(DrawMode::kNew);
-  engine_.Stop();
+  random_.seedFromClock();
+  engine_.setDrawMode(DrawMode::New);
+  engine_.stop();
   ui_->startStopButton->setText(tr("Start"));
-  engine_.SetMagnification(Mirror(ui_->magnificationSlider, ui_->magnificationLabel));
-  engine_.SetXPosition(Mirror(ui_->xPositionSlider, ui_->xPositionLabel));
-  engine_.SetYPosition(Mirror(ui_->yPositionSlider, ui_->yPositionLabel));
-  engine_.SetTermCount(Mirror(ui_->termCountSlider, ui_->termCountLabel));
-  engine_.SetChangeSpeed(Mirror(ui_->changeSpeedSlider, ui_->changeSpeedLabel));
-  engine_.ForgetCentring();
-  engine_.SetColorIndex(0);
+  engine_.setMagnification(mirror(ui_->magnificationSlider, ui_->magnificationLabel));
+  engine_.setXPosition(mirror(ui_->xPositionSlider, ui_->xPositionLabel));
+  engine_.setYPosition(mirror(ui_->yPositionSlider, ui_->yPositionLabel));
+  engine_.setTermCount(mirror(ui_->termCountSlider, ui_->termCountLabel));
+  engine_.setChangeSpeed(mirror(ui_->changeSpeedSlider, ui_->changeSpeedLabel));
+  engine_.forgetCentring();
+  engine_.setColorIndex(0);
   ui_->colorLabel->setText(tr(kColourNames[0]));
 }
 
-void MainWindow::StartOrStop() {
-  const DrawMode mode = ui_->newModeButton->isChecked() ? DrawMode::kNew : DrawMode::kReserve;
+void MainWindow::startOrStop() {
+  const DrawMode mode = ui_->newModeButton->isChecked() ? DrawMode::New : DrawMode::Reserve;
   if (engine_.model().running) {
-    engine_.SetDrawMode(mode);
-    StopRun();
+    engine_.setDrawMode(mode);
+    stopRun();
   } else {
-    StartRun(mode);
+    startRun(mode);
   }
 }
 
-void MainWindow::StopRun() {
-  engine_.Stop();
+void MainWindow::stopRun() {
+  engine_.stop();
   ui_->startStopButton->setText(tr("Start"));
   for (QWidget *w : std::initializer_list<QWidget *>{ui_->reserveModeButton, ui_->olderButton,
                                                      ui_->newerButton, ui_->clearButton}) {
@@ -146,33 +146,33 @@ void MainWindow::StopRun() {
 
 // The background is made ready before anything changes, so that a file that cannot be read or
 // written leaves the window exactly as it was.
-void MainWindow::StartRun(DrawMode mode) {
-  const Picture background = mode == DrawMode::kNew ? CleanBackground() : ReserveBackground();
+void MainWindow::startRun(DrawMode mode) {
+  const Picture background = mode == DrawMode::New ? cleanBackground() : reserveBackground();
   if (!background.ok()) {
-    runtime_.ShowFailure(this, tr("The figure was not started.\n\n%1").arg(background.error));
+    runtime_.showFailure(this, tr("The figure was not started.\n\n%1").arg(background.error));
     return;
   }
-  engine_.SetDrawMode(mode);
+  engine_.setDrawMode(mode);
   ui_->displayButton->setEnabled(false);
   ui_->clearButton->setEnabled(false);
-  if (mode == DrawMode::kNew) ui_->canvas->Clear();
-  ui_->canvas->SetBackground(background.image);
-  engine_.Start();
+  if (mode == DrawMode::New) ui_->canvas->clear();
+  ui_->canvas->setBackground(background.image);
+  engine_.start();
   ui_->startStopButton->setText(tr("Stop"));
 }
 
-Picture MainWindow::CleanBackground() const {
-  const QString path = ProgramFile(kCleanBackground);
-  Picture clean = LoadBitmap(path);
+Picture MainWindow::cleanBackground() const {
+  const QString path = programFile(kCleanBackground);
+  Picture clean = loadBitmap(path);
   if (!clean.ok())
     clean.error = tr("\"%1\" cannot be used as the background: %2.").arg(path, clean.error);
   return clean;
 }
 
-Picture MainWindow::ReserveBackground() const {
-  const QString path = ReserveFile();
-  if (const QString error = SaveBackground(path); !error.isEmpty()) return {{}, error};
-  Picture kept = LoadBitmap(path);
+Picture MainWindow::reserveBackground() const {
+  const QString path = reserveFile();
+  if (const QString error = saveBackground(path); !error.isEmpty()) return {{}, error};
+  Picture kept = loadBitmap(path);
   if (!kept.ok()) {
     kept.error = tr("\"%1\" now holds the picture so far, in place of the one kept before, but "
                     "cannot be read back: %2.")
@@ -182,9 +182,9 @@ Picture MainWindow::ReserveBackground() const {
 }
 
 // Returns why the picture cannot be kept, naming the file, or an empty string.
-QString MainWindow::SaveBackground(const QString &path) const {
+QString MainWindow::saveBackground(const QString &path) const {
   QDir().mkpath(QFileInfo(path).path());  // the user's data folder is made on first use
-  const QString error = SaveBitmap(ui_->canvas->Image(), path);
+  const QString error = saveBitmap(ui_->canvas->image(), path);
   if (error.isEmpty()) return error;
   return tr("The picture so far cannot be kept in \"%1\": %2.").arg(path, error);
 }
@@ -193,104 +193,104 @@ QString MainWindow::SaveBackground(const QString &path) const {
 // their home folder, which they own and may write, and which holds no sgz.bmp they may not replace.
 // Everywhere else, a packaged or system-wide installation above all, whoever runs it, the picture
 // goes to the user's own data folder.
-QString MainWindow::ReserveFile() const {
-  const QFileInfo program(runtime_.ProgramFolder()), kept(ProgramFile(kReserveBackground));
+QString MainWindow::reserveFile() const {
+  const QFileInfo program(runtime_.programFolder()), kept(programFile(kReserveBackground));
   const bool inHome = program.canonicalFilePath().startsWith(QDir::home().canonicalPath() + '/');
-  const bool buildTree = QFileInfo(ProgramFile(kBuildTreeMark)).isDir();
+  const bool buildTree = QFileInfo(programFile(kBuildTreeMark)).isDir();
   const bool usersOwn = (inHome || buildTree) && program.ownerId() == ::getuid() &&
                         program.isWritable() &&
                         (!kept.exists() || (kept.isFile() && kept.ownerId() == ::getuid()));
   return usersOwn ? kept.filePath()
-                  : runtime_.UserDataFolder() + QLatin1Char('/') + kReserveBackground;
+                  : runtime_.userDataFolder() + QLatin1Char('/') + kReserveBackground;
 }
 
-QString MainWindow::ProgramFile(const QString &name) const {
-  return runtime_.ProgramFolder() + QLatin1Char('/') + name;
+QString MainWindow::programFile(const QString &name) const {
+  return runtime_.programFolder() + QLatin1Char('/') + name;
 }
 
-void MainWindow::ClearCanvas() {
-  ui_->canvas->Clear();
+void MainWindow::clearCanvas() {
+  ui_->canvas->clear();
   ui_->displayButton->setEnabled(true);
   ui_->clearButton->setEnabled(false);
 }
 
-void MainWindow::DisplayFigure() {
+void MainWindow::displayFigure() {
   ui_->displayButton->setEnabled(false);
   ui_->clearButton->setEnabled(true);
-  ui_->canvas->Clear();
-  engine_.DrawFigure();
+  ui_->canvas->clear();
+  engine_.drawFigure();
 }
 
-void MainWindow::ShowOlderFigure() {
-  engine_.StepBack(1);
+void MainWindow::showOlderFigure() {
+  engine_.stepBack(1);
 }
 
-void MainWindow::ShowNewerFigure() {
-  engine_.StepForward(1);
+void MainWindow::showNewerFigure() {
+  engine_.stepForward(1);
 }
 
-void MainWindow::Tick() {
-  if (engine_.model().running) engine_.EvolveFigure();
+void MainWindow::tick() {
+  if (engine_.model().running) engine_.evolveFigure();
 }
 
-void MainWindow::ApplyMagnification() {
-  engine_.SetMagnification(Mirror(ui_->magnificationSlider, ui_->magnificationLabel));
+void MainWindow::applyMagnification() {
+  engine_.setMagnification(mirror(ui_->magnificationSlider, ui_->magnificationLabel));
 }
 
-void MainWindow::ApplyXPosition() {
-  engine_.SetXPosition(Mirror(ui_->xPositionSlider, ui_->xPositionLabel));
+void MainWindow::applyXPosition() {
+  engine_.setXPosition(mirror(ui_->xPositionSlider, ui_->xPositionLabel));
 }
 
-void MainWindow::ApplyYPosition() {
-  engine_.SetYPosition(Mirror(ui_->yPositionSlider, ui_->yPositionLabel));
+void MainWindow::applyYPosition() {
+  engine_.setYPosition(mirror(ui_->yPositionSlider, ui_->yPositionLabel));
 }
 
-void MainWindow::ApplyTermCount() {
-  engine_.SetTermCount(Mirror(ui_->termCountSlider, ui_->termCountLabel));
+void MainWindow::applyTermCount() {
+  engine_.setTermCount(mirror(ui_->termCountSlider, ui_->termCountLabel));
 }
 
-void MainWindow::ApplyChangeSpeed() {
-  engine_.SetChangeSpeed(Mirror(ui_->changeSpeedSlider, ui_->changeSpeedLabel));
+void MainWindow::applyChangeSpeed() {
+  engine_.setChangeSpeed(mirror(ui_->changeSpeedSlider, ui_->changeSpeedLabel));
 }
 
-void MainWindow::ApplyColor() {
-  engine_.SetColorIndex(ui_->colorSlider->value());
+void MainWindow::applyColor() {
+  engine_.setColorIndex(ui_->colorSlider->value());
   ui_->colorLabel->setText(tr(kColourNames[engine_.model().colorIndex]));
 }
 
 // A failed write is told, and the program and its drawing go on as they were.
-void MainWindow::Save() {
-  WritePicture(runtime_, this, ui_->canvas->Image(), saveState_.savePath);
+void MainWindow::save() {
+  writePicture(runtime_, this, ui_->canvas->image(), saveState_.savePath);
 }
 
-void MainWindow::SaveAs() {
+void MainWindow::saveAs() {
   auto *dialog = new SaveAsDialog(runtime_, *ui_->canvas, saveState_, ui_->actionSave, this);
-  dialog->SetFilePattern(QLatin1Char('*') + kBitmapExtension);
-  PlaceSecondaryWindow(dialog);
+  dialog->setFilePattern(QLatin1Char('*') + kBitmapExtension);
+  placeSecondaryWindow(dialog);
   dialog->exec();
 }
 
-void MainWindow::Exit() {
-  runtime_.Quit();
+void MainWindow::exit() {
+  runtime_.quit();
 }
 
-void MainWindow::OpenHelp() {
-  const QString file = ProgramFile(kHelpFile);
-  helpKey_->SetHelpFile(file);
-  runtime_.ShowHelp(this, file);
+void MainWindow::openHelp() {
+  const QString file = programFile(kHelpFile);
+  helpKey_->setHelpFile(file);
+  runtime_.showHelp(this, file);
 }
 
-void MainWindow::ShowAbout() {
+void MainWindow::showAbout() {
   auto *about = new AboutDialog(this);
-  PlaceSecondaryWindow(about);
+  placeSecondaryWindow(about);
   about->exec();
 }
 
-void MainWindow::ShowFigureCount(int figureCount) {
+void MainWindow::showFigureCount(int figureCount) {
   ui_->figureCountLabel->setText(QString::number(figureCount));
 }
 
-void MainWindow::ShowHistoryOffset(std::int16_t offset) {
+void MainWindow::showHistoryOffset(std::int16_t offset) {
   ui_->historyOffsetLabel->setText(QString::number(offset));
 }
 

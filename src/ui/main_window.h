@@ -33,39 +33,39 @@ class MainWindow final : public QMainWindow, private CounterDisplay {
   const SaveState &saveState() const { return saveState_; }
 
   // One tick of the 500 ms timer; public so that a tick can be had without waiting for one.
-  void Tick();
+  void tick();
 
  private:
-  CanvasWidget &SetUpForm();
-  void ConnectHandlers();
+  CanvasWidget &setUpForm();
+  void connectHandlers();
 
-  void SetStartupState();
-  void StartOrStop();
-  void ClearCanvas();
-  void DisplayFigure();
-  void ShowOlderFigure();
-  void ShowNewerFigure();
-  void ApplyMagnification();
-  void ApplyXPosition();
-  void ApplyYPosition();
-  void ApplyTermCount();
-  void ApplyChangeSpeed();
-  void ApplyColor();
-  void Save();
-  void SaveAs();
-  void Exit();
-  void OpenHelp();
-  void ShowAbout();
+  void setStartupState();
+  void startOrStop();
+  void clearCanvas();
+  void displayFigure();
+  void showOlderFigure();
+  void showNewerFigure();
+  void applyMagnification();
+  void applyXPosition();
+  void applyYPosition();
+  void applyTermCount();
+  void applyChangeSpeed();
+  void applyColor();
+  void save();
+  void saveAs();
+  void exit();
+  void openHelp();
+  void showAbout();
 
-  void StartRun(DrawMode mode);
-  void StopRun();
-  Picture CleanBackground() const;
-  Picture ReserveBackground() const;
-  QString SaveBackground(const QString &path) const;
-  QString ReserveFile() const;
-  QString ProgramFile(const QString &name) const;
-  void ShowFigureCount(int figureCount) override;
-  void ShowHistoryOffset(std::int16_t offset) override;
+  void startRun(DrawMode mode);
+  void stopRun();
+  Picture cleanBackground() const;
+  Picture reserveBackground() const;
+  QString saveBackground(const QString &path) const;
+  QString reserveFile() const;
+  QString programFile(const QString &name) const;
+  void showFigureCount(int figureCount) override;
+  void showHistoryOffset(std::int16_t offset) override;
 
   RuntimeServices &runtime_;
   RandomSource &random_;

@@ -27,11 +27,11 @@ QtRuntime::QtRuntime() {
     unanswered_ = qMax(0, unanswered_ - int(helpViewer_.readAllStandardOutput().count('\n')));
   });
   QObject::connect(&helpViewer_, &QProcess::finished, [this] {
-    if (unanswered_ > 0) StartHelpViewer();
+    if (unanswered_ > 0) startHelpViewer();
   });
   QObject::connect(&helpViewer_, &QProcess::errorOccurred, [this](QProcess::ProcessError error) {
     if (error != QProcess::FailedToStart) return;
-    ShowFailure(helpAskedFrom_, tr("The help cannot be shown: \"%1\" does not start: %2.")
+    showFailure(helpAskedFrom_, tr("The help cannot be shown: \"%1\" does not start: %2.")
                                     .arg(helpViewer_.program(), helpViewer_.errorString()));
   });
 }
@@ -47,19 +47,19 @@ QtRuntime::~QtRuntime() {
   helpViewer_.waitForFinished(kViewerGraceMs);
 }
 
-QString QtRuntime::ProgramFolder() const {
+QString QtRuntime::programFolder() const {
   return QCoreApplication::applicationDirPath();
 }
 
-QString QtRuntime::UserDataFolder() const {
+QString QtRuntime::userDataFolder() const {
   return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
 }
 
-void QtRuntime::ShowFailure(QWidget *parent, const QString &text) {
+void QtRuntime::showFailure(QWidget *parent, const QString &text) {
   QMessageBox::warning(parent, kProgramName, text);
 }
 
-bool QtRuntime::AskYesNo(QWidget *parent, const QString &text) {
+bool QtRuntime::askYesNo(QWidget *parent, const QString &text) {
   QMessageBox box(QMessageBox::Warning, kProgramName, text, QMessageBox::Yes | QMessageBox::No,
                   parent);
   box.setDefaultButton(QMessageBox::Yes);
@@ -68,20 +68,20 @@ bool QtRuntime::AskYesNo(QWidget *parent, const QString &text) {
 
 // One viewer at a time: while it runs, a line on its input asks it to come to the front. Nothing
 // here waits for it, so the window and its timer go on.
-void QtRuntime::ShowHelp(QWidget *parent, const QString &file) {
+void QtRuntime::showHelp(QWidget *parent, const QString &file) {
   helpAskedFrom_ = parent;
   helpFile_ = file;
-  if (helpViewer_.state() == QProcess::NotRunning) return StartHelpViewer();
+  if (helpViewer_.state() == QProcess::NotRunning) return startHelpViewer();
   ++unanswered_;
   helpViewer_.write("\n");
 }
 
-void QtRuntime::StartHelpViewer() {
+void QtRuntime::startHelpViewer() {
   unanswered_ = 0;
-  helpViewer_.start(ProgramFolder() + QLatin1Char('/') + kHelpViewer, {helpFile_});
+  helpViewer_.start(programFolder() + QLatin1Char('/') + kHelpViewer, {helpFile_});
 }
 
-void QtRuntime::Quit() {
+void QtRuntime::quit() {
   QCoreApplication::exit(0);
 }
 

@@ -16,15 +16,15 @@ class QtRuntime final : public RuntimeServices {
   QtRuntime();
   ~QtRuntime() override;
 
-  QString ProgramFolder() const override;
-  QString UserDataFolder() const override;
-  void ShowFailure(QWidget *parent, const QString &text) override;
-  bool AskYesNo(QWidget *parent, const QString &text) override;
-  void ShowHelp(QWidget *parent, const QString &file) override;
-  void Quit() override;
+  QString programFolder() const override;
+  QString userDataFolder() const override;
+  void showFailure(QWidget *parent, const QString &text) override;
+  bool askYesNo(QWidget *parent, const QString &text) override;
+  void showHelp(QWidget *parent, const QString &file) override;
+  void quit() override;
 
  private:
-  void StartHelpViewer();
+  void startHelpViewer();
 
   QProcess helpViewer_;
   QString helpFile_;

@@ -20,19 +20,19 @@ SaveAsDialog::SaveAsDialog(RuntimeServices &runtime, const Canvas &canvas, SaveS
       ui_(std::make_unique<Ui::SaveAsDialog>()) {
   setAttribute(Qt::WA_DeleteOnClose);
   ui_->setupUi(this);
-  ui_->fileList->SetPath(ui_->folderList->Path());
+  ui_->fileList->setPath(ui_->folderList->path());
   ui_->driveList->setFocus();
   // Picking the drive already shown changes nothing.
-  connect(ui_->driveList, &QComboBox::currentIndexChanged, this, &SaveAsDialog::OpenDrive);
-  connect(ui_->folderList, &FolderList::PathChanged, this, &SaveAsDialog::ListFolderFiles);
-  connect(ui_->fileList, &QListWidget::itemSelectionChanged, this, &SaveAsDialog::TakePickedName);
-  connect(ui_->saveButton, &QPushButton::clicked, this, &SaveAsDialog::SaveCanvas);
+  connect(ui_->driveList, &QComboBox::currentIndexChanged, this, &SaveAsDialog::openDrive);
+  connect(ui_->folderList, &FolderList::pathChanged, this, &SaveAsDialog::listFolderFiles);
+  connect(ui_->fileList, &QListWidget::itemSelectionChanged, this, &SaveAsDialog::takePickedName);
+  connect(ui_->saveButton, &QPushButton::clicked, this, &SaveAsDialog::saveCanvas);
 }
 
 SaveAsDialog::~SaveAsDialog() = default;
 
-void SaveAsDialog::SetFilePattern(const QString &pattern) {
-  ui_->fileList->SetPattern(pattern);
+void SaveAsDialog::setFilePattern(const QString &pattern) {
+  ui_->fileList->setPattern(pattern);
 }
 
 // Esc would close a dialog; this window closes only with Save or its close box.
@@ -44,30 +44,30 @@ void SaveAsDialog::keyPressEvent(QKeyEvent *event) {
   QDialog::keyPressEvent(event);
 }
 
-void SaveAsDialog::OpenDrive() {
-  ui_->folderList->SetPath(
-      ui_->driveList->Drive());  // a volume that cannot be read leaves the lists alone
+void SaveAsDialog::openDrive() {
+  ui_->folderList->setPath(
+      ui_->driveList->drive());  // a volume that cannot be read leaves the lists alone
 }
 
-void SaveAsDialog::ListFolderFiles() {
-  ui_->fileList->SetPath(ui_->folderList->Path());
+void SaveAsDialog::listFolderFiles() {
+  ui_->fileList->setPath(ui_->folderList->path());
 }
 
 // The name without its extension, taken from the list, which shows bitmaps only.
-void SaveAsDialog::TakePickedName() {
-  const QString name = ui_->fileList->FileName();
+void SaveAsDialog::takePickedName() {
+  const QString name = ui_->fileList->fileName();
   if (!name.isEmpty())
     ui_->fileNameEdit->setText(name.left(qMax(0, name.size() - kBitmapExtension.size())));
 }
 
-void SaveAsDialog::SaveCanvas() {
-  const QString path = TargetPath(ui_->folderList->Path(), ui_->fileNameEdit->text());
-  if (ExistingLength(path) > 0 && !runtime_.AskYesNo(this, OverwriteQuestion(path))) {
+void SaveAsDialog::saveCanvas() {
+  const QString path = targetPath(ui_->folderList->path(), ui_->fileNameEdit->text());
+  if (existingLength(path) > 0 && !runtime_.askYesNo(this, overwriteQuestion(path))) {
     close();
     return;
   }
   // A failed write keeps the window open, so another name or folder can be tried.
-  if (!WritePicture(runtime_, this, canvas_.Image(), path)) return;
+  if (!writePicture(runtime_, this, canvas_.image(), path)) return;
   saveState_.savePath = path;
   saveAction_->setEnabled(true);
   close();

@@ -25,16 +25,16 @@ class SaveAsDialog final : public QDialog {
                QAction *saveAction, QWidget *parent);
   ~SaveAsDialog() override;
 
-  void SetFilePattern(const QString &pattern);
+  void setFilePattern(const QString &pattern);
 
  protected:
   void keyPressEvent(QKeyEvent *event) override;
 
  private:
-  void OpenDrive();
-  void ListFolderFiles();
-  void TakePickedName();
-  void SaveCanvas();
+  void openDrive();
+  void listFolderFiles();
+  void takePickedName();
+  void saveCanvas();
 
   RuntimeServices &runtime_;
   const Canvas &canvas_;

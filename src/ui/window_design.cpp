@@ -21,12 +21,12 @@ constexpr int kFontPoints = 9;
 
 }  // namespace
 
-void NameApplication() {
+void nameApplication() {
   QCoreApplication::setApplicationName(QStringLiteral("kurvimo"));
   QGuiApplication::setDesktopFileName(QStringLiteral(KURVIMO_APP_ID));
 }
 
-void InstallTranslations() {
+void installTranslations() {
   static QTranslator program, qt;
   for (QTranslator *translator : {&program, &qt}) QCoreApplication::removeTranslator(translator);
   if (program.load(QLocale(), kTranslations, QStringLiteral("_"), QStringLiteral(":/i18n")))
@@ -36,16 +36,16 @@ void InstallTranslations() {
     QCoreApplication::installTranslator(&qt);
 }
 
-void DesignWindow(QWidget *window, const QString &caption) {
+void designWindow(QWidget *window, const QString &caption) {
   window->setWindowTitle(caption);
   window->setWindowIcon(QIcon(kIconPath));
   window->setFont(QFont(kFontFamily, kFontPoints));
 }
 
-void PlaceSecondaryWindow(QWidget *window) {
+void placeSecondaryWindow(QWidget *window) {
   const QScreen *screen = QGuiApplication::primaryScreen();
   if (!screen) return;
-  window->move(PlaceOnScreen(screen->geometry(), screen->logicalDotsPerInchX()));
+  window->move(placeOnScreen(screen->geometry(), screen->logicalDotsPerInchX()));
 }
 
 }  // namespace kurvimo

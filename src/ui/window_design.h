@@ -11,17 +11,17 @@ constexpr QLatin1String kProgramName("Kurvimo");
 
 // Names the program to Qt and the desktop: its data folder and the menu entry that its windows
 // belong to follow these, however the program was started.
-void NameApplication();
+void nameApplication();
 
 // Shows the program's texts, and Qt's own such as Yes and No, in the first of the user's interface
 // languages that has a translation; in English, as written, otherwise. Called again, it follows a
 // changed default locale.
-void InstallTranslations();
+void installTranslations();
 
 // Gives a window of the program its caption, the program icon and the program's font.
-void DesignWindow(QWidget *window, const QString &caption);
+void designWindow(QWidget *window, const QString &caption);
 
 // Puts a secondary window about a quarter of the primary screen in from its left and top.
-void PlaceSecondaryWindow(QWidget *window);
+void placeSecondaryWindow(QWidget *window);
 
 }  // namespace kurvimo
