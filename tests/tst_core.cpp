@@ -42,7 +42,7 @@ struct Rig final : Canvas, CounterDisplay, RandomSource, PlotSink {
   QList<int> counts, offsets;
   FigureEngine engine;
   const FigureModel &model = engine.model();
-  const HistoryRing &ring = engine.history();
+  const FigureHistory &ring = engine.history();
 };
 
 QList<QList<int>> firstFive(const TermTables &t) {  // terms 0..4 of each table
@@ -167,8 +167,8 @@ class TestCore : public QObject {
     rig.engine.start();
     QVERIFY2(rig.model == expected, "more changed than the terms, the count and drawnSinceStart");
     // An empty ring, the counters shown as 0, and no more clears or points.
-    QCOMPARE(QList<int>({rig.ring.nextSlot, rig.ring.wrapped, rig.ring.offset, rig.counts.back(),
-                         rig.offsets.back(), rig.clears, int(rig.xs.size())}),
+    QCOMPARE(QList<int>({rig.ring.nextSlot(), rig.ring.isWrapped(), rig.ring.offset(),
+                         rig.counts.back(), rig.offsets.back(), rig.clears, int(rig.xs.size())}),
              QList({0, 0, 0, 0, 0, 4, 10001}));
   }
 
@@ -204,9 +204,9 @@ class TestCore : public QObject {
     rig.engine.evolveFigure();
     const TermTables &t = rig.model.terms;
     QTEST(firstFive(t), "tables");
-    QCOMPARE(QList({rig.clears, int(rig.xs.size()), rig.ring.nextSlot}), QList({1, 10001, 1}));
-    QCOMPARE(rig.ring.yFreq[4][0], t.yFreq[4]);  // what was drawn is recorded
-    QCOMPARE(rig.counts, QList{32768});          // past what 16 bits hold
+    QCOMPARE(QList({rig.clears, int(rig.xs.size()), rig.ring.nextSlot()}), QList({1, 10001, 1}));
+    QCOMPARE(rig.ring.selectedEntry().yFreq[4], t.yFreq[4]);  // what was drawn is recorded
+    QCOMPARE(rig.counts, QList{32768});                       // past what 16 bits hold
   }
 
   // The ring after `recorded` figures, at `offset`; `move` < 0 is "<" that many times, > 0 ">". A
@@ -226,12 +226,13 @@ class TestCore : public QObject {
   }
   void theRingStepsOnlyWhereAFigureIs() {
     const int move = column<int>("move"), slot = column<int>("slot");
-    HistoryRing ring;
-    for (int k = 0; k < column<int>("recorded"); ++k) ring.record({}, 4);
-    ring.offset = std::int16_t(column<int>("offset"));
+    RingPosition ring;
+    for (int k = 0; k < column<int>("recorded"); ++k) ring.advance();
+    for (int k = 0; k > column<int>("offset"); --k) ring.moveBack(1);
+    for (int k = 0; k < column<int>("offset"); ++k) ring.moveForward(1);
     const auto n = std::int16_t(std::abs(move));
     QCOMPARE(move < 0 ? ring.moveBack(n) : ring.moveForward(n), slot >= 0);
-    QTEST(int(ring.offset), "offsetAfter");
+    QTEST(int(ring.offset()), "offsetAfter");
     if (slot >= 0) QCOMPARE(ring.selectedSlot(), slot);
   }
 

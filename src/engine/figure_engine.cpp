@@ -58,7 +58,7 @@ void FigureEngine::seedFigure() {
   counters_.showFigureCount(model_.figureCount);
   history_.reset();
   model_.drawnSinceStart = false;
-  counters_.showHistoryOffset(history_.offset);
+  counters_.showHistoryOffset(history_.offset());
 }
 
 void FigureEngine::evolveFigure() {
@@ -66,7 +66,7 @@ void FigureEngine::evolveFigure() {
   nudgeTerms();
   clampTerms();
   drawFigure();
-  history_.record(model_.terms, model_.termCount);
+  recordFigure();
   ++model_.figureCount;
   counters_.showFigureCount(model_.figureCount);
 }
@@ -111,9 +111,14 @@ bool FigureEngine::stepForward(std::int16_t n) {
   return true;
 }
 
+void FigureEngine::recordFigure() {
+  copyLiveTerms(model_.terms, history_.nextEntry(), model_.termCount);
+  history_.advance();
+}
+
 void FigureEngine::showRecorded() {
-  counters_.showHistoryOffset(history_.offset);
-  history_.restore(model_.terms, model_.termCount);
+  counters_.showHistoryOffset(history_.offset());
+  copyLiveTerms(history_.selectedEntry(), model_.terms, model_.termCount);
   canvas_.clear();
   drawFigure();
 }

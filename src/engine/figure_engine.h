@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "engine/figure_model.h"
+#include "engine/term_tables.h"
 #include "history/history_ring.h"
 #include "platform/canvas.h"
 #include "platform/random_source.h"
@@ -19,13 +20,16 @@ class CounterDisplay {
 
 // The figure state of the main window and everything that changes it, free of widgets. The window
 // tells it what the user did through the calls below; nothing else writes its model.
+// The term sets of the last 1000 figures drawn.
+using FigureHistory = HistoryRing<TermTables>;
+
 class FigureEngine {
  public:
   FigureEngine(Canvas &canvas, RandomSource &random, CounterDisplay &counters,
                const FigureModel &start = {});
 
   const FigureModel &model() const { return model_; }
-  const HistoryRing &history() const { return history_; }
+  const FigureHistory &history() const { return history_; }
 
   // The six sliders; a value takes effect when the next figure is evolved or drawn.
   void setMagnification(int value) { model_.magnification = value; }
@@ -53,13 +57,14 @@ class FigureEngine {
   void seedFigure();
   void nudgeTerms();
   void clampTerms();
+  void recordFigure();
   void showRecorded();
 
   Canvas &canvas_;
   RandomSource &random_;
   CounterDisplay &counters_;
   FigureModel model_;
-  HistoryRing history_;
+  FigureHistory history_;
 };
 
 }  // namespace kurvimo

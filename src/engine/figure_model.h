@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "history/term_tables.h"
+#include "engine/term_tables.h"
 
 namespace kurvimo {
 

@@ -3,43 +3,46 @@
 #include <array>
 #include <cstdint>
 
-#include "history/term_tables.h"
-
 namespace kurvimo {
 
-// The last 1000 recorded term sets, and the offset of the one on show.
-class HistoryRing {
+// Where a ring of the last kSlots recordings stands: the slot recorded next, whether it has gone
+// round since the last reset, and the offset of the recording on show.
+class RingPosition {
  public:
   static constexpr int kSlots = 1000;
-  // Declared with room for one slot more than the ring uses; that slot is never touched.
-  using Table = std::array<std::array<std::int16_t, kSlots + 1>, kTableSize>;
 
-  // Empties the ring for a new run; the recorded values stay in the tables.
+  // Empties the ring for a new run; what the slots hold stays.
   void reset();
-  // Stores the live entries in the slot at nextSlot and moves nextSlot on, wrapping after 999.
-  void record(const TermTables &terms, int termCount);
-
+  // Moves on past the slot just recorded, wrapping after the last one.
+  void advance();
   // Move the offset by n and report whether they did; a refused move changes nothing.
   bool moveBack(std::int16_t n);
   bool moveForward(std::int16_t n);
 
-  // The slot the current offset shows, counted back from the newest one.
+  // The slot the offset shows, counted back from the newest one.
   int selectedSlot() const;
-  // Copies the selected slot into the live entries of `terms`.
-  void restore(TermTables &terms, int termCount) const;
+  int nextSlot() const { return nextSlot_; }
+  bool isWrapped() const { return wrapped_; }
+  // How far back the recording on show lies: 0 the newest, -1 the one before; positive only once
+  // wrapped.
+  std::int16_t offset() const { return offset_; }
 
-  // One table per term table, indexed by term and slot.
-  Table xAmp{};
-  Table yAmp{};
-  Table xFreq{};
-  Table yFreq{};
-  int nextSlot = 0;      // the slot the next figure is recorded in, 0..999
-  bool wrapped = false;  // once true, the steps go round the whole ring
-  // How far back the figure on show lies: 0 the newest, -1 the one before; positive only once
-  // wrapped. 16-bit, and the steps keep it so.
-  std::int16_t offset = 0;
+ private:
+  int nextSlot_ = 0;
+  bool wrapped_ = false;  // once true, the steps go round the whole ring
+  std::int16_t offset_ = 0;
+};
 
-  bool operator==(const HistoryRing &) const = default;
+// The last kSlots recordings of an `Entry`, and the one on show.
+template <typename Entry>
+class HistoryRing : public RingPosition {
+ public:
+  // The slot to record into before advance().
+  Entry &nextEntry() { return entries_[nextSlot()]; }
+  const Entry &selectedEntry() const { return entries_[selectedSlot()]; }
+
+ private:
+  std::array<Entry, kSlots> entries_{};
 };
 
 }  // namespace kurvimo

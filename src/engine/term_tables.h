@@ -19,8 +19,7 @@ inline int liveTerms(int termCount) {
 // Term values count tenths: of an amplitude unit, and of a radian of phase per step.
 constexpr double kTenths = 10.0;
 
-// The four parallel term tables: entry i of each together is term i of the figure. They are what
-// the ring records, and the figure model holds the live set.
+// The four parallel term tables: entry i of each together is term i of the figure.
 struct TermTables {
   TermTable xAmp{};   // x amplitude, in tenths
   TermTable yAmp{};   // y amplitude, in tenths
@@ -29,5 +28,14 @@ struct TermTables {
 
   bool operator==(const TermTables &) const = default;
 };
+
+// Copies the entries that `termCount` makes live; the others keep what they hold.
+inline void copyLiveTerms(const TermTables &from, TermTables &to, int termCount) {
+  const int n = liveTerms(termCount);
+  std::copy_n(from.xAmp.begin(), n, to.xAmp.begin());
+  std::copy_n(from.yAmp.begin(), n, to.yAmp.begin());
+  std::copy_n(from.xFreq.begin(), n, to.xFreq.begin());
+  std::copy_n(from.yFreq.begin(), n, to.yFreq.begin());
+}
 
 }  // namespace kurvimo
