@@ -6,7 +6,6 @@
 
 #include "engine/figure_engine.h"
 #include "engine/renderer.h"
-#include "files/window_placement.h"
 #include "platform/bitmap_file.h"
 #include "platform/image_canvas.h"
 #include "platform/system_random.h"
@@ -271,14 +270,6 @@ class TestCore : public QObject {
     ::setrlimit(RLIMIT_FSIZE, &saved);
     QCOMPARE(reason, "File too large");
     QVERIFY(old.open(QIODevice::ReadOnly) && old.readAll() == "old");
-  }
-
-  // A quarter in, as 20490 / 2 - 20490 / 4 twips rounded to even; in pixels, wherever the screen
-  // is.
-  void secondaryWindowsOpenAQuarterIn() {
-    const TwipPosition twips = placeOnScreen(20489.5, 11523.5);
-    QCOMPARE(QPointF(twips.left, twips.top), QPointF(5123, 2881));
-    QCOMPARE(placeOnScreen(QRect(1920, 0, 1280, 1024), 120.0), QPoint(2240, 256));
   }
 };
 

@@ -13,6 +13,7 @@
 #include "ui/qt_runtime.h"
 #include "ui/save_as_dialog.h"
 #include "ui/window_design.h"
+#include "ui/window_placement.h"
 
 using namespace kurvimo;
 using namespace Qt::StringLiterals;
@@ -412,6 +413,14 @@ class TestWindows : public QObject {
     rig.click("Clear");
     if (written) rig.get<QAction>("actionSave")->trigger();
     QCOMPARE(loadBitmap(path).image, written ? rig.canvas() : QImage());
+  }
+
+  // A quarter in, as 20490 / 2 - 20490 / 4 twips rounded to even; in pixels, wherever the screen
+  // is.
+  void secondaryWindowsOpenAQuarterIn() {
+    const TwipPosition twips = placeOnScreen(20489.5, 11523.5);
+    QCOMPARE(QPointF(twips.left, twips.top), QPointF(5123, 2881));
+    QCOMPARE(placeOnScreen(QRect(1920, 0, 1280, 1024), 120.0), QPoint(2240, 256));
   }
 };
 

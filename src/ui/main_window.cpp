@@ -14,6 +14,7 @@
 #include "ui/help_key.h"
 #include "ui/save_as_dialog.h"
 #include "ui/window_design.h"
+#include "ui/window_placement.h"
 
 namespace kurvimo {
 

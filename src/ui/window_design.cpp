@@ -4,11 +4,8 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QScreen>
 #include <QTranslator>
 #include <QWidget>
-
-#include "files/window_placement.h"
 
 namespace kurvimo {
 
@@ -40,12 +37,6 @@ void designWindow(QWidget *window, const QString &caption) {
   window->setWindowTitle(caption);
   window->setWindowIcon(QIcon(kIconPath));
   window->setFont(QFont(kFontFamily, kFontPoints));
-}
-
-void placeSecondaryWindow(QWidget *window) {
-  const QScreen *screen = QGuiApplication::primaryScreen();
-  if (!screen) return;
-  window->move(placeOnScreen(screen->geometry(), screen->logicalDotsPerInchX()));
 }
 
 }  // namespace kurvimo

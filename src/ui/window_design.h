@@ -21,7 +21,4 @@ void installTranslations();
 // Gives a window of the program its caption, the program icon and the program's font.
 void designWindow(QWidget *window, const QString &caption);
 
-// Puts a secondary window about a quarter of the primary screen in from its left and top.
-void placeSecondaryWindow(QWidget *window);
-
 }  // namespace kurvimo

@@ -1,5 +1,8 @@
-#include "files/window_placement.h"
+#include "ui/window_placement.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
 #include <cmath>
 #include <cstdint>
 
@@ -26,6 +29,12 @@ QPoint placeOnScreen(const QRect &screen, double dotsPerInch) {
                                         static_cast<float>(screen.height() * twipsPerPixel));
   return screen.topLeft() + QPoint(static_cast<int>(std::lround(at.left / twipsPerPixel)),
                                    static_cast<int>(std::lround(at.top / twipsPerPixel)));
+}
+
+void placeSecondaryWindow(QWidget *window) {
+  const QScreen *screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  window->move(placeOnScreen(screen->geometry(), screen->logicalDotsPerInchX()));
 }
 
 }  // namespace kurvimo

@@ -3,6 +3,8 @@
 #include <QPoint>
 #include <QRect>
 
+class QWidget;
+
 namespace kurvimo {
 
 // Where a secondary window's top-left corner goes, in twips (1/1440 inch).
@@ -18,5 +20,8 @@ TwipPosition placeOnScreen(float width, float height);
 // The same rule for a screen at `screen` in pixels of `dotsPerInch`, wherever it sits among the
 // screens; answered in pixels.
 QPoint placeOnScreen(const QRect &screen, double dotsPerInch);
+
+// Puts a secondary window about a quarter of the primary screen in from its left and top.
+void placeSecondaryWindow(QWidget *window);
 
 }  // namespace kurvimo
