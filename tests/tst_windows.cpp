@@ -327,9 +327,7 @@ class TestWindows : public QObject {
     const auto inEnglish =
         qScopeGuard([] { QLocale::setDefault(QLocale::c()), installTranslations(); });
     WindowRig rig;
-    SaveState state;
-    SaveAsDialog saveAs(rig, *rig.get<CanvasWidget>("canvas"), state,
-                        rig.get<QAction>("actionSave"), &rig.window);
+    SaveAsDialog saveAs(rig, *rig.get<CanvasWidget>("canvas"), &rig.window);
     AboutDialog about(&rig.window);
     QWidget *top = window == "MainWindow" ? &rig.window : rig.window.findChild<QWidget *>(window);
     const auto fontOf = [](const QWidget *w) {
@@ -407,7 +405,7 @@ class TestWindows : public QObject {
     });
     const QString question = path + u" ファイルは既に存在します。上書きしますか？"_s;
     QCOMPARE(rig.questions, column<bool>("asked") ? QStringList{question} : QStringList());
-    QCOMPARE(rig.window.saveState().savePath, written ? path : QString());
+    QCOMPARE(rig.window.savePath(), written ? path : QString());
     QCOMPARE(rig.get<QAction>("actionSave")->isEnabled(), written);
     QCOMPARE(loadBitmap(path).image, written ? rig.canvas() : QImage());  // "old" is no picture
     rig.click("Clear");

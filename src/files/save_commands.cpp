@@ -31,15 +31,12 @@ QString overwriteQuestion(const QString &path) {
   return path + kOverwriteSuffix;
 }
 
-bool writePicture(RuntimeServices &runtime, QWidget *parent, const QImage &image,
-                  const QString &path) {
+QString writePicture(const QImage &image, const QString &path) {
   const QString reason = saveBitmap(image, path);
-  if (reason.isEmpty()) return true;
-  runtime.showFailure(parent, QCoreApplication::translate(
-                                  "kurvimo::SaveCommands",
-                                  "The picture was not saved.\n\n\"%1\" cannot be written: %2.")
-                                  .arg(path, reason));
-  return false;
+  if (reason.isEmpty()) return reason;
+  return QCoreApplication::translate("kurvimo::SaveCommands",
+                                     "The picture was not saved.\n\n\"%1\" cannot be written: %2.")
+      .arg(path, reason);
 }
 
 }  // namespace kurvimo

@@ -3,8 +3,6 @@
 #include <QImage>
 #include <QString>
 
-#include "platform/runtime_services.h"
-
 namespace kurvimo {
 
 // What the name of every picture the program saves or lists ends in.
@@ -19,9 +17,8 @@ qint64 existingLength(const QString &path);
 // The question asked before a non-empty file is replaced.
 QString overwriteQuestion(const QString &path);
 
-// Writes `image` to `path` as a bitmap. A failure is told to the user, with the path and the
-// system's reason, and changes nothing else. True when the picture was written.
-bool writePicture(RuntimeServices &runtime, QWidget *parent, const QImage &image,
-                  const QString &path);
+// Writes `image` to `path` as a bitmap. Returns what to tell the user of a failure, naming the path
+// and the system's reason, or an empty string; a failure changes nothing else.
+QString writePicture(const QImage &image, const QString &path);
 
 }  // namespace kurvimo

@@ -9,7 +9,6 @@ AboutDialog::AboutDialog(QWidget *parent)
                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       ui_(std::make_unique<Ui::AboutDialog>()) {
-  setAttribute(Qt::WA_DeleteOnClose);
   ui_->setupUi(this);
   connect(ui_->okButton, &QPushButton::clicked, this, &QDialog::close);
   ui_->okButton->setFocus();  // Enter presses it; Esc closes the dialog as well

@@ -10,7 +10,7 @@ class AboutDialog;
 namespace kurvimo {
 
 // The About window, laid out in about_dialog.ui: icon, name and version. OK, Enter and Esc close
-// it; it deletes itself then.
+// it.
 class AboutDialog final : public QDialog {
   Q_OBJECT
 

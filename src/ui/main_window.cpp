@@ -261,14 +261,17 @@ void MainWindow::applyColor() {
 
 // A failed write is told, and the program and its drawing go on as they were.
 void MainWindow::save() {
-  writePicture(runtime_, this, ui_->canvas->image(), saveState_.savePath);
+  if (const QString failure = writePicture(ui_->canvas->image(), savePath_); !failure.isEmpty())
+    runtime_.showFailure(this, failure);
 }
 
 void MainWindow::saveAs() {
-  auto *dialog = new SaveAsDialog(runtime_, *ui_->canvas, saveState_, ui_->actionSave, this);
-  dialog->setFilePattern(QLatin1Char('*') + kBitmapExtension);
-  placeSecondaryWindow(dialog);
-  dialog->exec();
+  SaveAsDialog dialog(runtime_, *ui_->canvas, this);
+  dialog.setFilePattern(QLatin1Char('*') + kBitmapExtension);
+  placeSecondaryWindow(&dialog);
+  if (dialog.exec() != QDialog::Accepted) return;
+  savePath_ = dialog.savedPath();
+  ui_->actionSave->setEnabled(true);
 }
 
 void MainWindow::exit() {
@@ -282,9 +285,9 @@ void MainWindow::openHelp() {
 }
 
 void MainWindow::showAbout() {
-  auto *about = new AboutDialog(this);
-  placeSecondaryWindow(about);
-  about->exec();
+  AboutDialog about(this);
+  placeSecondaryWindow(&about);
+  about.exec();
 }
 
 void MainWindow::showFigureCount(int figureCount) {

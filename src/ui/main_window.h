@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "engine/figure_engine.h"
-#include "files/save_state.h"
 #include "platform/bitmap_file.h"
 #include "platform/runtime_services.h"
 
@@ -30,7 +29,8 @@ class MainWindow final : public QMainWindow, private CounterDisplay {
   ~MainWindow() override;
 
   const FigureEngine &engine() const { return engine_; }
-  const SaveState &saveState() const { return saveState_; }
+  // Where Save writes: the path of the last Save As that wrote the picture. Empty until then.
+  QString savePath() const { return savePath_; }
 
   // One tick of the 500 ms timer; public so that a tick can be had without waiting for one.
   void tick();
@@ -71,7 +71,7 @@ class MainWindow final : public QMainWindow, private CounterDisplay {
   RandomSource &random_;
   std::unique_ptr<Ui::MainWindow> ui_;
   FigureEngine engine_;  // draws on the form's canvas, so it comes after the form
-  SaveState saveState_;
+  QString savePath_;
   HelpKey *helpKey_ = nullptr;
   QTimer *tickTimer_ = nullptr;
 };

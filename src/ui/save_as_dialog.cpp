@@ -2,23 +2,18 @@
 
 #include "ui_save_as_dialog.h"
 
-#include <QAction>
 #include <QKeyEvent>
 
 #include "files/save_commands.h"
 
 namespace kurvimo {
 
-SaveAsDialog::SaveAsDialog(RuntimeServices &runtime, const Canvas &canvas, SaveState &saveState,
-                           QAction *saveAction, QWidget *parent)
+SaveAsDialog::SaveAsDialog(RuntimeServices &runtime, const Canvas &canvas, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       runtime_(runtime),
       canvas_(canvas),
-      saveState_(saveState),
-      saveAction_(saveAction),
       ui_(std::make_unique<Ui::SaveAsDialog>()) {
-  setAttribute(Qt::WA_DeleteOnClose);
   ui_->setupUi(this);
   ui_->fileList->setPath(ui_->folderList->path());
   ui_->driveList->setFocus();
@@ -63,14 +58,16 @@ void SaveAsDialog::takePickedName() {
 void SaveAsDialog::saveCanvas() {
   const QString path = targetPath(ui_->folderList->path(), ui_->fileNameEdit->text());
   if (existingLength(path) > 0 && !runtime_.askYesNo(this, overwriteQuestion(path))) {
-    close();
+    reject();
     return;
   }
   // A failed write keeps the window open, so another name or folder can be tried.
-  if (!writePicture(runtime_, this, canvas_.image(), path)) return;
-  saveState_.savePath = path;
-  saveAction_->setEnabled(true);
-  close();
+  if (const QString failure = writePicture(canvas_.image(), path); !failure.isEmpty()) {
+    runtime_.showFailure(this, failure);
+    return;
+  }
+  savedPath_ = path;
+  accept();
 }
 
 }  // namespace kurvimo

@@ -3,11 +3,8 @@
 #include <QDialog>
 #include <memory>
 
-#include "files/save_state.h"
 #include "platform/canvas.h"
 #include "platform/runtime_services.h"
-
-class QAction;
 
 namespace Ui {
 class SaveAsDialog;
@@ -16,16 +13,17 @@ class SaveAsDialog;
 namespace kurvimo {
 
 // The save-as window, laid out in save_as_dialog.ui: pick a folder and a name, and the canvas is
-// written there as a bitmap. It deletes itself when it closes, so every opening starts afresh.
+// written there as a bitmap. Accepted once it has written the picture, at savedPath().
 class SaveAsDialog final : public QDialog {
   Q_OBJECT
 
  public:
-  SaveAsDialog(RuntimeServices &runtime, const Canvas &canvas, SaveState &saveState,
-               QAction *saveAction, QWidget *parent);
+  SaveAsDialog(RuntimeServices &runtime, const Canvas &canvas, QWidget *parent);
   ~SaveAsDialog() override;
 
   void setFilePattern(const QString &pattern);
+  // Where the picture was written; empty until then.
+  QString savedPath() const { return savedPath_; }
 
  protected:
   void keyPressEvent(QKeyEvent *event) override;
@@ -38,8 +36,7 @@ class SaveAsDialog final : public QDialog {
 
   RuntimeServices &runtime_;
   const Canvas &canvas_;
-  SaveState &saveState_;
-  QAction *saveAction_;
+  QString savedPath_;
   std::unique_ptr<Ui::SaveAsDialog> ui_;
 };
 
