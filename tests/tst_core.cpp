@@ -1,4 +1,5 @@
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QtTest>
 #include <csignal>
@@ -6,6 +7,7 @@
 
 #include "engine/figure_engine.h"
 #include "engine/renderer.h"
+#include "files/picture_places.h"
 #include "platform/bitmap_file.h"
 #include "platform/image_canvas.h"
 #include "platform/system_random.h"
@@ -270,6 +272,46 @@ class TestCore : public QObject {
     ::setrlimit(RLIMIT_FSIZE, &saved);
     QCOMPARE(reason, "File too large");
     QVERIFY(old.open(QIODevice::ReadOnly) && old.readAll() == "old");
+  }
+
+  // sgz.bmp stays beside the program only in an installation that is the user's own.
+  void theReservePictureStaysBesideOnlyTheUsersOwnInstallation_data() {
+    QTest::addColumn<bool>("buildTree");
+    QTest::addColumn<bool>("inHome");
+    QTest::addColumn<bool>("usersFolder");
+    QTest::addColumn<QString>("kept");  // what is already at sgz.bmp beside the program
+    QTest::addColumn<bool>("beside");
+    QTest::newRow("a build tree of the user's") << true << false << true << "nothing" << true;
+    QTest::newRow("an install in the user's home") << false << true << true << "nothing" << true;
+    QTest::newRow("an installation elsewhere") << false << false << true << "nothing" << false;
+    QTest::newRow("a build tree of another user") << true << false << false << "nothing" << false;
+    QTest::newRow("an earlier picture of the user's") << true << false << true << "file" << true;
+    QTest::newRow("a folder in the picture's place") << true << false << true << "folder" << false;
+    QTest::newRow("another user's picture") << true << false << true << "another's" << false;
+  }
+  void theReservePictureStaysBesideOnlyTheUsersOwnInstallation() {
+    QFETCH(bool, buildTree);
+    QFETCH(bool, inHome);
+    QFETCH(bool, usersFolder);
+    QFETCH(QString, kept);
+    QFETCH(bool, beside);
+    const QTemporaryDir root;
+    const QString home = root.filePath("home");
+    const QString program = (inHome ? home : root.path()) + "/program";
+    QVERIFY(QDir().mkpath(program));
+    if (buildTree) QVERIFY(QDir(program).mkdir("CMakeFiles"));
+    const QString picture = program + "/sgz.bmp";
+    if (kept == "folder") QVERIFY(QDir(program).mkdir("sgz.bmp"));
+    if (kept == "file" || kept == "another's") {
+      QFile file(picture);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const uint other = ::getuid() + 1;
+    if (kept == "another's" && ::chown(QFile::encodeName(picture).constData(), other, -1) != 0)
+      QSKIP("only root can give a file to another user");
+    const User user{usersFolder ? ::getuid() : other, home};
+    const QString data = root.filePath("data");
+    QCOMPARE(reservePicturePath(program, data, user), beside ? picture : data + "/sgz.bmp");
   }
 };
 

@@ -1,7 +1,5 @@
 #include "ui/main_window.h"
 
-#include <unistd.h>
-
 #include "ui_main_window.h"
 
 #include <QDir>
@@ -9,6 +7,7 @@
 #include <QLayout>
 #include <QTimer>
 
+#include "files/picture_places.h"
 #include "files/save_commands.h"
 #include "ui/about_dialog.h"
 #include "ui/help_key.h"
@@ -25,10 +24,7 @@ constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint |
                                          Qt::WindowCloseButtonHint;
 constexpr int kTickMs = 500;
 const QString kCleanBackground = QStringLiteral("cls.bmp");
-const QString kReserveBackground = QStringLiteral("sgz.bmp");
 const QString kHelpFile = QStringLiteral("krv.hlp");
-// What every CMake build folder holds; the program runs from one only while it is being worked on.
-const QString kBuildTreeMark = QStringLiteral("CMakeFiles");
 
 // The palette's names, in the order of its entries.
 const char *const kColourNames[] = {
@@ -171,7 +167,8 @@ Picture MainWindow::cleanBackground() const {
 }
 
 Picture MainWindow::reserveBackground() const {
-  const QString path = reserveFile();
+  const QString path =
+      reservePicturePath(runtime_.programFolder(), runtime_.userDataFolder(), currentUser());
   if (const QString error = saveBackground(path); !error.isEmpty()) return {{}, error};
   Picture kept = loadBitmap(path);
   if (!kept.ok()) {
@@ -188,21 +185,6 @@ QString MainWindow::saveBackground(const QString &path) const {
   const QString error = saveBitmap(ui_->canvas->image(), path);
   if (error.isEmpty()) return error;
   return tr("The picture so far cannot be kept in \"%1\": %2.").arg(path, error);
-}
-
-// Beside the program only where the installation is the user's own, a build tree or an install in
-// their home folder, which they own and may write, and which holds no sgz.bmp they may not replace.
-// Everywhere else, a packaged or system-wide installation above all, whoever runs it, the picture
-// goes to the user's own data folder.
-QString MainWindow::reserveFile() const {
-  const QFileInfo program(runtime_.programFolder()), kept(programFile(kReserveBackground));
-  const bool inHome = program.canonicalFilePath().startsWith(QDir::home().canonicalPath() + '/');
-  const bool buildTree = QFileInfo(programFile(kBuildTreeMark)).isDir();
-  const bool usersOwn = (inHome || buildTree) && program.ownerId() == ::getuid() &&
-                        program.isWritable() &&
-                        (!kept.exists() || (kept.isFile() && kept.ownerId() == ::getuid()));
-  return usersOwn ? kept.filePath()
-                  : runtime_.userDataFolder() + QLatin1Char('/') + kReserveBackground;
 }
 
 QString MainWindow::programFile(const QString &name) const {

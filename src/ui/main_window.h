@@ -62,7 +62,6 @@ class MainWindow final : public QMainWindow, private CounterDisplay {
   Picture cleanBackground() const;
   Picture reserveBackground() const;
   QString saveBackground(const QString &path) const;
-  QString reserveFile() const;
   QString programFile(const QString &name) const;
   void showFigureCount(int figureCount) override;
   void showHistoryOffset(std::int16_t offset) override;
