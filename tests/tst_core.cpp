@@ -5,7 +5,9 @@
 #include <csignal>
 #include <random>
 
+#include "engine/fast_walk.h"
 #include "engine/figure_engine.h"
+#include "engine/figure_walk.h"
 #include "engine/renderer.h"
 #include "files/picture_places.h"
 #include "platform/bitmap_file.h"
@@ -53,6 +55,16 @@ QList<QList<int>> firstFive(const TermTables &t) {  // terms 0..4 of each table
   return lists;
 }
 
+// Every position of a figure's two passes, as the fast walk with `lanes` makes them.
+QList<double> walked(const FigureModel &m, int lanes) {
+  QList<double> positions;
+  FastWalk(m.terms, m.termCount, lanes)
+      .advance(2 * kStepsPerPass, [&](std::span<const double> x, std::span<const double> y) {
+        positions << QList<double>(x.begin(), x.end()) << QList<double>(y.begin(), y.end());
+      });
+  return positions;
+}
+
 }  // namespace
 
 class TestCore : public QObject {
@@ -65,9 +77,9 @@ class TestCore : public QObject {
     m.termCount = 4, m.magnification = 5, m.xPosition = 250, m.yPosition = 50;
     m.terms.xAmp[0] = m.terms.yAmp[0] = m.terms.xFreq[0] = m.terms.yFreq[0] = 10;
     FigureWalk walk(m.terms, m.termCount);
-    QList<qint64> walked;  // positions 1 to 3, in ten-thousandths of a pixel
-    for (int i = 0; i < 3; ++i) walk.next(), walked << qRound64((5 * walk.posX + 250) * 1e4);
-    QCOMPARE(walked, (QList<qint64>{2550000, 2577015, 2556208}));
+    QList<qint64> positions;  // positions 1 to 3, in ten-thousandths of a pixel
+    for (int i = 0; i < 3; ++i) walk.next(), positions << qRound64((5 * walk.posX() + 250) * 1e4);
+    QCOMPARE(positions, (QList<qint64>{2550000, 2577015, 2556208}));
     Rig canvas;
     drawFigure(m, canvas);
     QCOMPARE(qRound(canvas.xs[0] * 1e4), 2474346);  // position 10,002, the first plotted
@@ -124,14 +136,19 @@ class TestCore : public QObject {
       FigureModel plain = m;
       Rig plainPoints;
       renderFigure(plain, plainPoints, RenderPath::Plain);
-      for (auto [path, name] : {std::pair{RenderPath::WideVector, "AVX-512"},
-                                {RenderPath::Vector, "AVX2"},
-                                {RenderPath::Table, "table"}}) {
+      for (RenderPath path : {RenderPath::Table, RenderPath::Vector}) {
         FigureModel fast = m;
         Rig points;
         renderFigure(fast, points, path);
-        if (pathAvailable(path) && (points.exact != plainPoints.exact || !(fast == plain)))
-          QFAIL(qPrintable(u"term set %1: the %2 path differs"_s.arg(set).arg(name)));
+        if (points.exact != plainPoints.exact || !(fast == plain))
+          QFAIL(qPrintable(u"term set %1: path %2 differs"_s.arg(set).arg(int(path))));
+      }
+      // Every vector width the CPU runs walks as the widest, which plotted the plain walk's bits.
+      if (!FastWalk::fits(m.terms, m.termCount)) continue;
+      const QList<double> widest = walked(m, FastWalk::widestLanes());
+      for (int lanes : {1, 4, 8}) {
+        if (FastWalk::runs(lanes) && walked(m, lanes) != widest)
+          QFAIL(qPrintable(u"term set %1: %2 lanes differ"_s.arg(set).arg(lanes)));
       }
     }
   }

@@ -5,7 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/table_walk.h"
+#include "engine/fast_walk.h"
+#include "engine/figure_walk.h"
 #include "platform/palette.h"
 #include "platform/rounding.h"
 
@@ -22,30 +23,6 @@ std::int16_t roundToInt16(double value) {
   return static_cast<std::int16_t>(
       std::clamp<std::int64_t>(roundHalfEven(value), INT16_MIN, INT16_MAX));
 }
-
-// FigureWalk with the interface of TableWalk.
-class PlainWalk {
- public:
-  PlainWalk(const TermTables &terms, int n) : walk_(terms, n) {}
-
-  template <typename Visit>
-  void advance(int count, Visit visit) {
-    std::array<double, kWalkBlock> x;
-    std::array<double, kWalkBlock> y;
-    for (int done = 0; done < count; done += kWalkBlock) {
-      const int n = std::min(kWalkBlock, count - done);
-      for (int i = 0; i < n; ++i) {
-        walk_.next();
-        x[i] = walk_.posX;
-        y[i] = walk_.posY;
-      }
-      visit(std::span<const double>(x.data(), n), std::span<const double>(y.data(), n));
-    }
-  }
-
- private:
-  FigureWalk walk_;
-};
 
 class CanvasSink final : public PlotSink {
  public:
@@ -132,66 +109,15 @@ void trace(FigureModel &model, Walk &walk, PlotSink &sink) {
 
 }  // namespace
 
-FigureWalk::FigureWalk(const TermTables &terms, int n) : terms_(terms), n_(liveTerms(n)) {}
-
-// The order of every operation is fixed: the plotted pixels depend on the last bit.
-void FigureWalk::next() {
-  for (int j = 0; j < n_; ++j) {
-    cosX_[j] = std::cos(phaseX_[j]);
-    sinY_[j] = std::sin(phaseY_[j]);
-  }
-  double stepX = 0.0;
-  double stepY = 0.0;
-  for (int j = 0; j < n_; ++j) {
-    stepX = stepX + (terms_.xAmp[j] * cosX_[j]) / kTenths;
-    stepY = stepY + (terms_.yAmp[j] * sinY_[j]) / kTenths;
-  }
-  posX = posX + stepX;
-  posY = posY + stepY;
-  for (int j = 0; j < n_; ++j) {
-    phaseX_[j] = phaseX_[j] + terms_.xFreq[j] / kTenths;
-    phaseY_[j] = phaseY_[j] + terms_.yFreq[j] / kTenths;
-  }
-}
-
-namespace {
-
-TableWalk::Unit unitFor(RenderPath path) {
-  using Unit = TableWalk::Unit;
-  switch (path) {
-    case RenderPath::Fastest:
-    case RenderPath::WideVector:
-      if (TableWalk::available(Unit::Avx512)) return Unit::Avx512;
-      [[fallthrough]];
-    case RenderPath::Vector:
-      if (TableWalk::available(Unit::Avx2)) return Unit::Avx2;
-      [[fallthrough]];
-    default:
-      return Unit::Scalar;
-  }
-}
-
-}  // namespace
-
-bool pathAvailable(RenderPath path) {
-  switch (path) {
-    case RenderPath::WideVector:
-      return TableWalk::available(TableWalk::Unit::Avx512);
-    case RenderPath::Vector:
-      return TableWalk::available(TableWalk::Unit::Avx2);
-    default:
-      return true;
-  }
-}
-
 void renderFigure(FigureModel &model, PlotSink &sink, RenderPath path) {
   clearUpperVectorHalves();
-  if (path == RenderPath::Plain || !TableWalk::fits(model.terms, model.termCount)) {
-    PlainWalk walk(model.terms, model.termCount);
+  if (path == RenderPath::Plain || !FastWalk::fits(model.terms, model.termCount)) {
+    FigureWalk walk(model.terms, model.termCount);
     trace(model, walk, sink);
     return;
   }
-  TableWalk walk(model.terms, model.termCount, unitFor(path));
+  FastWalk walk(model.terms, model.termCount,
+                path == RenderPath::Vector ? FastWalk::widestLanes() : 1);
   trace(model, walk, sink);
 }
 

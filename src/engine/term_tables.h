@@ -16,8 +16,9 @@ inline int liveTerms(int termCount) {
   return std::clamp(termCount, 0, kTableSize);
 }
 
-// Term values count tenths: of an amplitude unit, and of a radian of phase per step.
-constexpr double kTenths = 10.0;
+// Term values count tenths, of an amplitude unit and of a radian of phase per step: a value
+// divided by kTermScale is what it counts.
+constexpr double kTermScale = 10.0;
 
 // The four parallel term tables: entry i of each together is term i of the figure.
 struct TermTables {

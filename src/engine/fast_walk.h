@@ -4,42 +4,35 @@
 #include <array>
 #include <span>
 
-#include "engine/figure_model.h"
+#include "engine/figure_walk.h"
 
 namespace kurvimo {
 
-// Steps a walk hands on at a time; the vector unit sums that many in registers.
-constexpr int kWalkBlock = 32;
-
-// p / 10 without a divide, as fma(p, kTenth, p * -kTenthExcess): 0.1 exceeds 1/10 by 2^-55/5, and
-// the fused multiply-add takes that excess off before its only rounding. The tests compare every
-// product a term can make, in every step of a walk, with the plain walk's p / 10.
-constexpr double kTenth = 0.1;
-constexpr double kTenthExcess = 0.2 * 0x1p-55;
-
-// FigureWalk's walk with every cosine and sine read from the PhaseTable.
-class TableWalk {
+// FigureWalk's walk, bit for bit, with every cosine and sine read from a table built once per
+// process, and the terms of a block of steps summed together, in vector registers where the CPU
+// has them.
+class FastWalk {
  public:
   // Amplitudes and phase steps 0..10: the table's range, and the one the fast sums are checked on.
   static constexpr int kMaxValue = 10;
 
   // Whether every live term lies inside that range.
-  static bool fits(const TermTables &terms, int n);
-  // How a block's term sums are formed: a step at a time, or four or eight steps at once.
-  enum class Unit { Scalar, Avx2, Avx512 };
-  // Whether this CPU can run `unit`: AVX2 and FMA, or AVX-512F.
-  static bool available(Unit unit);
+  static bool fits(const TermTables &terms, int termCount);
+  // Steps summed at once: 1 portably, 4 with AVX2 and FMA, 8 with AVX-512F.
+  static bool runs(int lanes);
+  // The most this CPU runs.
+  static int widestLanes();
 
-  // Only for terms that fit, and only with an available unit.
-  TableWalk(const TermTables &terms, int n, Unit unit);
+  // Only for terms that fit, and lanes that run.
+  FastWalk(const TermTables &terms, int termCount, int lanes);
 
   // Makes `count` steps, at most 2 * kStepsPerPass in all, and after each block of them calls
-  // visit(posX, posY) with the positions reached.
+  // visit(xs, ys) with the positions reached.
   template <typename Visit>
   void advance(int count, Visit visit);
 
   struct Term {
-    const double *row;
+    const double *row;  // the term's cosines or sines, a step an entry
     double amp;
   };
   struct Terms {
@@ -59,7 +52,7 @@ class TableWalk {
 };
 
 template <typename Visit>
-void TableWalk::advance(int count, Visit visit) {
+void FastWalk::advance(int count, Visit visit) {
   alignas(32) std::array<std::array<double, kWalkBlock>, 2> x;
   alignas(32) std::array<std::array<double, kWalkBlock>, 2> y;
   double posX = posX_;
