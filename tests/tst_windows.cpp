@@ -23,6 +23,7 @@ namespace {
 // The real main window, its program folder a temporary one in the home folder, its random values
 // a fixed sequence. It keeps what the user is told and asked instead of showing it.
 struct WindowRig final : RuntimeServices, RandomSource {
+  WindowRig() { QFile::copy(KURVIMO_RESOURCES "/cls.bmp", programPath + "/cls.bmp"); }
   QString programFolder() const override { return programPath; }
   QString userDataFolder() const override { return dataPath; }
   void showFailure(QWidget *, const QString &text) override { failures << text; }
@@ -34,7 +35,6 @@ struct WindowRig final : RuntimeServices, RandomSource {
 
   QTemporaryDir folder{QDir::homePath() + "/kurvimo-test-XXXXXX"};
   QString programPath = folder.path(), dataPath = programPath + "/home/kurvimo";
-  bool copied = QFile::copy(KURVIMO_RESOURCES "/cls.bmp", programPath + "/cls.bmp");
   QStringList failures, questions, helpShown;
   bool answer = true;
   int seeded = 0;

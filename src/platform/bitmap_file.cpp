@@ -24,6 +24,12 @@ constexpr qsizetype kInfoHeaderSize = 40;
 constexpr qsizetype kV4HeaderSize = 108;
 constexpr qsizetype kV5HeaderSize = 124;
 constexpr qsizetype kMaskBytes = 12;  // three colour masks after an info header
+// Where the fields are, from the start of the file. The size fields are 2 bytes each in the core
+// header, 4 in the others; the planes, then the bits per pixel, 2 bytes each, follow them.
+constexpr qsizetype kPixelOffsetAt = 10;
+constexpr qsizetype kWidthAt = kFileHeaderSize + 4;
+constexpr qsizetype kCompressionAt = 30;
+constexpr qsizetype kColoursUsedAt = 46;
 constexpr std::int64_t kMaxSide = 32768;
 constexpr std::int64_t kMaxPixels = 4096 * 4096;  // 64 MB as 32-bit pixels
 constexpr std::int64_t kMaxFileBytes = kMaxPixels * 4 + 65536;
@@ -79,12 +85,13 @@ QString readHeader(const QByteArray &b, Header &h) {
   if (b.size() < kFileHeaderSize + dib) return Texts::tr("it ends inside its header");
   const bool core = dib == kCoreHeaderSize;
   const int sizeBytes = core ? 2 : 4;
-  h.width = static_cast<std::int32_t>(le(b, 18, sizeBytes));
-  h.height = std::llabs(static_cast<std::int32_t>(le(b, 18 + sizeBytes, sizeBytes)));
-  const std::uint32_t planes = le(b, 18 + 2 * sizeBytes, 2);
-  h.bitCount = le(b, 20 + 2 * sizeBytes, 2);
-  h.compression = core ? kUncompressed : le(b, 30, 4);
-  const std::int64_t used = core ? 0 : le(b, 46, 4);
+  const qsizetype planesAt = kWidthAt + 2 * sizeBytes;
+  h.width = static_cast<std::int32_t>(le(b, kWidthAt, sizeBytes));
+  h.height = std::llabs(static_cast<std::int32_t>(le(b, kWidthAt + sizeBytes, sizeBytes)));
+  const std::uint32_t planes = le(b, planesAt, 2);
+  h.bitCount = le(b, planesAt + 2, 2);
+  h.compression = core ? kUncompressed : le(b, kCompressionAt, 4);
+  const std::int64_t used = core ? 0 : le(b, kColoursUsedAt, 4);
   if (planes != 1 || !knownFormat(h)) {
     return Texts::tr("it uses a compression or colour format that is not supported");
   }
@@ -99,7 +106,7 @@ QString readHeader(const QByteArray &b, Header &h) {
   }
   const bool masksFollow = dib == kInfoHeaderSize && h.compression == kBitFields;
   h.headerEnd = kFileHeaderSize + dib + (masksFollow ? kMaskBytes : 0) + h.colours * (core ? 3 : 4);
-  h.pixelOffset = le(b, 10, 4);
+  h.pixelOffset = le(b, kPixelOffsetAt, 4);
   if (h.pixelOffset < h.headerEnd) return Texts::tr("its header is damaged");
   return {};
 }

@@ -14,12 +14,9 @@ class Canvas {
 
   // Erases every drawn point; the background picture stays.
   virtual void clear() = 0;
-  // Lights one pixel. A point outside the drawable area is dropped silently.
-  virtual void setPixel(float x, float y, QRgb colour) = 0;
-  // SetPixel for each point of a run, in order; a canvas may do it without a call per point.
-  virtual void setPixels(std::span<const float> x, std::span<const float> y, QRgb colour) {
-    for (std::size_t i = 0; i < x.size(); ++i) setPixel(x[i], y[i], colour);
-  }
+  // Lights the pixel nearest each point of a run, in order. A point outside the drawable area is
+  // dropped silently.
+  virtual void setPixels(std::span<const float> x, std::span<const float> y, QRgb colour) = 0;
   // The canvas as shown: background picture plus every point drawn since the last Clear.
   virtual QImage image() const = 0;
   // Makes `picture` the background; the canvas then shows it and nothing else.

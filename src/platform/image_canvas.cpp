@@ -49,10 +49,6 @@ void ImageCanvas::clear() {
   forgetDrawn();
 }
 
-void ImageCanvas::setPixel(float x, float y, QRgb colour) {
-  setPixels({&x, 1}, {&y, 1}, colour);
-}
-
 void ImageCanvas::setPixels(std::span<const float> x, std::span<const float> y, QRgb colour) {
   // The bounds live in locals for the run: the pixel writes could otherwise alias them.
   int left = drawnLeft_, right = drawnRight_, top = drawnTop_, bottom = drawnBottom_;
@@ -77,7 +73,7 @@ void ImageCanvas::setPixels(std::span<const float> x, std::span<const float> y, 
   drawnBottom_ = bottom;
 }
 
-// A deep copy: image_ must never be shared, or SetPixel would write into the copy too.
+// A deep copy: image_ must never be shared, or setPixels would write into the copy too.
 QImage ImageCanvas::image() const {
   return image_.copy();
 }
@@ -91,7 +87,7 @@ void ImageCanvas::setBackground(const QImage &picture) {
 }
 
 // The points drawn since the last Clear count as changed until the next Clear; tracking them twice
-// would cost SetPixel more than repainting their bounds costs the screen.
+// would cost setPixels more than repainting their bounds costs the screen.
 QRect ImageCanvas::takeDirtyRect() {
   const QRect changed = dirty_ | drawnRect();
   dirty_ = QRect();

@@ -16,7 +16,6 @@ class ImageCanvas final : public Canvas {
   ImageCanvas();
 
   void clear() override;
-  void setPixel(float x, float y, QRgb colour) override;
   void setPixels(std::span<const float> x, std::span<const float> y, QRgb colour) override;
   QImage image() const override;
   void setBackground(const QImage &picture) override;

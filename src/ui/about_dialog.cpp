@@ -2,12 +2,12 @@
 
 #include "ui_about_dialog.h"
 
+#include "ui/window_design.h"
+
 namespace kurvimo {
 
 AboutDialog::AboutDialog(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | kCloseBoxOnly),
       ui_(std::make_unique<Ui::AboutDialog>()) {
   ui_->setupUi(this);
   connect(ui_->okButton, &QPushButton::clicked, this, &QDialog::close);

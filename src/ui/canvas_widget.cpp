@@ -19,11 +19,6 @@ void CanvasWidget::clear() {
   scheduleRepaint();
 }
 
-void CanvasWidget::setPixel(float x, float y, QRgb colour) {
-  image_.setPixel(x, y, colour);
-  scheduleRepaint();
-}
-
 void CanvasWidget::setPixels(std::span<const float> x, std::span<const float> y, QRgb colour) {
   image_.setPixels(x, y, colour);
   scheduleRepaint();

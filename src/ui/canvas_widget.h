@@ -16,7 +16,6 @@ class CanvasWidget final : public QFrame, public Canvas {
   explicit CanvasWidget(QWidget *parent = nullptr);
 
   void clear() override;
-  void setPixel(float x, float y, QRgb colour) override;
   void setPixels(std::span<const float> x, std::span<const float> y, QRgb colour) override;
   QImage image() const override;
   void setBackground(const QImage &picture) override;

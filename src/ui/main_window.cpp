@@ -19,9 +19,6 @@ namespace kurvimo {
 
 namespace {
 
-constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint |
-                                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                         Qt::WindowCloseButtonHint;
 constexpr int kTickMs = 500;
 const QString kCleanBackground = QStringLiteral("cls.bmp");
 const QString kHelpFile = QStringLiteral("krv.hlp");
@@ -55,7 +52,7 @@ int mirror(const QScrollBar *slider, QLabel *label) {
 }  // namespace
 
 MainWindow::MainWindow(RuntimeServices &runtime, RandomSource &random, QWidget *parent)
-    : QMainWindow(parent, kWindowFlags),
+    : QMainWindow(parent, Qt::Window | kCloseBoxOnly),
       runtime_(runtime),
       random_(random),
       ui_(std::make_unique<Ui::MainWindow>()),

@@ -5,12 +5,12 @@
 #include <QKeyEvent>
 
 #include "files/save_commands.h"
+#include "ui/window_design.h"
 
 namespace kurvimo {
 
 SaveAsDialog::SaveAsDialog(RuntimeServices &runtime, const Canvas &canvas, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | kCloseBoxOnly),
       runtime_(runtime),
       canvas_(canvas),
       ui_(std::make_unique<Ui::SaveAsDialog>()) {

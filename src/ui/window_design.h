@@ -1,10 +1,16 @@
 #pragma once
 
 #include <QString>
+#include <Qt>
 
 class QWidget;
 
 namespace kurvimo {
+
+// A title bar with a close box, and no maximise or minimise box, as every window of the program
+// has.
+constexpr Qt::WindowFlags kCloseBoxOnly = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
 // The main window's title, which its messages and the help viewer bear too.
 constexpr QLatin1String kProgramName("Kurvimo");
