@@ -20,6 +20,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+const QString kSayTexts = QStringLiteral("--say-texts");
+
 // The real main window, its program folder a temporary one in the home folder, its random values
 // a fixed sequence. It keeps what the user is told and asked instead of showing it.
 struct WindowRig final : RuntimeServices, RandomSource {
@@ -420,7 +422,68 @@ class TestWindows : public QObject {
     QCOMPARE(QPointF(twips.left, twips.top), QPointF(5123, 2881));
     QCOMPARE(placeOnScreen(QRect(1920, 0, 1280, 1024), 120.0), QPoint(2240, 256));
   }
+
+  // The environment chooses the language, in a process of its own: the first of the user's
+  // languages with texts, unless English comes first. Qt's own buttons follow it.
+  void theFirstOfTheUsersLanguagesSpeaks_data() {
+    QTest::addColumn<QString>("languages");  // LANGUAGE
+    QTest::addColumn<QString>("locale");     // LANG
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("yes");
+    QTest::newRow("Japanese by LANG") << ""
+                                      << "ja_JP.UTF-8" << u"開始"_s << u"はい(&Y)"_s;
+    QTest::newRow("Japanese by LANGUAGE") << "ja"
+                                          << "ja_JP.UTF-8" << u"開始"_s << u"はい(&Y)"_s;
+    QTest::newRow("English before Japanese") << "en:ja"
+                                             << "ja_JP.UTF-8"
+                                             << "Start"
+                                             << "&Yes";
+    QTest::newRow("American English before Japanese") << "en_US:ja"
+                                                      << "ja_JP.UTF-8"
+                                                      << "Start"
+                                                      << "&Yes";
+    QTest::newRow("French, without texts, before Japanese")
+        << "fr:ja"
+        << "ja_JP.UTF-8" << u"開始"_s << u"はい(&Y)"_s;
+    QTest::newRow("German alone") << ""
+                                  << "de_DE.UTF-8"
+                                  << "Start"
+                                  << "&Yes";
+  }
+  void theFirstOfTheUsersLanguagesSpeaks() {
+    QFETCH(QString, languages);
+    QFETCH(QString, locale);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("LC_ALL");
+    environment.remove("LC_MESSAGES");
+    environment.remove("LANGUAGE");
+    if (!languages.isEmpty()) environment.insert("LANGUAGE", languages);
+    environment.insert("LANG", locale);
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QCoreApplication::applicationFilePath(), {kSayTexts});
+    QVERIFY(process.waitForFinished());
+    const QStringList texts = QString::fromUtf8(process.readAllStandardOutput()).split('\n');
+    QFETCH(QString, start);
+    QFETCH(QString, yes);
+    QCOMPARE(texts.value(0), start);
+    QCOMPARE(texts.value(1), yes);
+  }
 };
 
-QTEST_MAIN(TestWindows)
+// Started with kSayTexts, the tests' program prints the Start button's text and Qt's Yes in the
+// language its environment chooses.
+int main(int argc, char *argv[]) {
+  QApplication app(argc, argv);
+  if (app.arguments().value(1) == kSayTexts) {
+    installTranslations();
+    WindowRig rig;
+    std::printf("%s\n%s\n", qPrintable(rig.text("startStopButton")),
+                qPrintable(QCoreApplication::translate("QPlatformTheme", "&Yes")));
+    return 0;
+  }
+  TestWindows test;
+  return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_windows.moc"

@@ -23,14 +23,22 @@ void nameApplication() {
   QGuiApplication::setDesktopFileName(QStringLiteral(KURVIMO_APP_ID));
 }
 
+// English is the program's own language, so the first English (or C) entry of the user's list ends
+// the search; QTranslator would go on to the next language that has a catalogue.
 void installTranslations() {
   static QTranslator program, qt;
   for (QTranslator *translator : {&program, &qt}) QCoreApplication::removeTranslator(translator);
-  if (program.load(QLocale(), kTranslations, QStringLiteral("_"), QStringLiteral(":/i18n")))
+  for (const QString &name : QLocale().uiLanguages()) {
+    const QLocale language(name);
+    if (language.language() == QLocale::English || language.language() == QLocale::C) return;
+    if (!program.load(language, kTranslations, QStringLiteral("_"), QStringLiteral(":/i18n")))
+      continue;
     QCoreApplication::installTranslator(&program);
-  if (qt.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-              QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-    QCoreApplication::installTranslator(&qt);
+    if (qt.load(language, QStringLiteral("qtbase"), QStringLiteral("_"),
+                QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+      QCoreApplication::installTranslator(&qt);
+    return;
+  }
 }
 
 void designWindow(QWidget *window, const QString &caption) {

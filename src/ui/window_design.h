@@ -20,8 +20,8 @@ constexpr QLatin1String kProgramName("Kurvimo");
 void nameApplication();
 
 // Shows the program's texts, and Qt's own such as Yes and No, in the first of the user's interface
-// languages that has a translation; in English, as written, otherwise. Called again, it follows a
-// changed default locale.
+// languages that has a translation, unless English comes before it; in English, as written,
+// otherwise. Called again, it follows a changed default locale.
 void installTranslations();
 
 // Gives a window of the program its caption, the program icon and the program's font.
