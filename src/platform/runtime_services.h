@@ -15,7 +15,7 @@ class RuntimeServices {
   virtual QString programFolder() const = 0;
   // The user's own folder for what the program keeps when its own folder is not theirs to write.
   virtual QString userDataFolder() const = 0;
-  // Tells the user that a command failed and why; returns once the user has read it.
+  // Tells the user that a command failed and why, once the event being handled is done.
   virtual void showFailure(QWidget *parent, const QString &text) = 0;
   // Asks a Yes/No question under a warning sign, with Yes as the default; true for Yes.
   virtual bool askYesNo(QWidget *parent, const QString &text) = 0;

@@ -92,10 +92,13 @@ void MainWindow::connectHandlers() {
   connect(ui_->colorSlider, &QScrollBar::valueChanged, this, &MainWindow::applyColor);
   connect(tickTimer_, &QTimer::timeout, this, &MainWindow::tick);
   connect(ui_->actionSave, &QAction::triggered, this, &MainWindow::save);
-  connect(ui_->actionSaveAs, &QAction::triggered, this, &MainWindow::saveAs);
+  // Modal windows open from the event loop, so that the call that chose them, an accessibility
+  // action among them, returns first.
+  connect(ui_->actionSaveAs, &QAction::triggered, this, &MainWindow::saveAs, Qt::QueuedConnection);
   connect(ui_->actionExit, &QAction::triggered, this, &MainWindow::exit);
   connect(ui_->actionHelp, &QAction::triggered, this, &MainWindow::openHelp);
-  connect(ui_->actionAbout, &QAction::triggered, this, &MainWindow::showAbout);
+  connect(ui_->actionAbout, &QAction::triggered, this, &MainWindow::showAbout,
+          Qt::QueuedConnection);
   helpKey_ = new HelpKey(runtime_, this);
 }
 

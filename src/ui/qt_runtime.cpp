@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include "ui/window_design.h"
 
@@ -21,7 +22,7 @@ constexpr int kViewerGraceMs = 500;
 
 // The viewer answers each request on its input with a line on its output. A viewer that ends
 // with a request unanswered, even one that had ended unnoticed when asked, is replaced.
-QtRuntime::QtRuntime() {
+QtRuntime::QtRuntime(const QString &programFolder) : programFolder_(programFolder) {
   helpViewer_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   QObject::connect(&helpViewer_, &QProcess::readyReadStandardOutput, [this] {
     unanswered_ = qMax(0, unanswered_ - int(helpViewer_.readAllStandardOutput().count('\n')));
@@ -48,15 +49,19 @@ QtRuntime::~QtRuntime() {
 }
 
 QString QtRuntime::programFolder() const {
-  return QCoreApplication::applicationDirPath();
+  return programFolder_;
 }
 
 QString QtRuntime::userDataFolder() const {
   return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
 }
 
+// From the event loop, never inside the call that failed: that may be a signal of the viewer's
+// process or an accessibility action, which would be held up until the box closes.
 void QtRuntime::showFailure(QWidget *parent, const QString &text) {
-  QMessageBox::warning(parent, kProgramName, text);
+  QTimer::singleShot(0, qApp, [parent = QPointer<QWidget>(parent), text] {
+    QMessageBox::warning(parent, kProgramName, text);
+  });
 }
 
 bool QtRuntime::askYesNo(QWidget *parent, const QString &text) {

@@ -13,7 +13,8 @@ class QtRuntime final : public RuntimeServices {
   Q_DECLARE_TR_FUNCTIONS(kurvimo::QtRuntime)
 
  public:
-  QtRuntime();
+  // `programFolder` holds the help viewer and what the program reads beside itself.
+  explicit QtRuntime(const QString &programFolder = QCoreApplication::applicationDirPath());
   ~QtRuntime() override;
 
   QString programFolder() const override;
@@ -26,6 +27,7 @@ class QtRuntime final : public RuntimeServices {
  private:
   void startHelpViewer();
 
+  const QString programFolder_;
   QProcess helpViewer_;
   QString helpFile_;
   QPointer<QWidget> helpAskedFrom_;

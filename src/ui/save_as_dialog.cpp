@@ -21,7 +21,9 @@ SaveAsDialog::SaveAsDialog(RuntimeServices &runtime, const Canvas &canvas, QWidg
   connect(ui_->driveList, &QComboBox::currentIndexChanged, this, &SaveAsDialog::openDrive);
   connect(ui_->folderList, &FolderList::pathChanged, this, &SaveAsDialog::listFolderFiles);
   connect(ui_->fileList, &QListWidget::itemSelectionChanged, this, &SaveAsDialog::takePickedName);
-  connect(ui_->saveButton, &QPushButton::clicked, this, &SaveAsDialog::saveCanvas);
+  // Queued: the overwrite question is a modal window of its own.
+  connect(ui_->saveButton, &QPushButton::clicked, this, &SaveAsDialog::saveCanvas,
+          Qt::QueuedConnection);
 }
 
 SaveAsDialog::~SaveAsDialog() = default;

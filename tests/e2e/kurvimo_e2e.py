@@ -34,12 +34,13 @@ def find(root, role, name=None, description=None, within=None):  # a window fill
             None, n.description) and within in (None, n.parent.getRoleName())), "nothing"))
 
 
-def press(acc, answered=True):  # a menu entry that opens a modal window answers once it closes
+def press(acc, returns=True):  # at once, also when it opens a modal window; Exit ends unanswered
     wait(f"{acc.name} to respond", lambda: (acc.getState().contains(pyatspi.STATE_ENABLED), ""))
-    act = acc.queryAction().doAction
-    if answered:
-        return act(0)
-    threading.Thread(target=act, args=(0,), daemon=True).start()
+    pressing = threading.Thread(target=acc.queryAction().doAction, args=(0,), daemon=True)
+    pressing.start()
+    pressing.join(timeout=3.0 if returns else 0)
+    if returns and pressing.is_alive():
+        raise AssertionError(f"pressing {acc.name} did not return while what it opened was open")
 
 
 def run(command, *args, failing=False):  # a tool, which says a failure by its status
@@ -102,7 +103,7 @@ def scenario(work, log, platform):
         (w for w in app if w and w.name == name), None), [w.name for w in app if w]), proc)
     main = window("Kurvimo")
     menu = {name: find(main, "menu item", name, within="popup menu") for name in [
-        "Save As...", "Exit", "Help"]}
+        "Save As...", "Exit", "Help", "Version"]}
     viewers = lambda: [int(k) for k in open(f"/proc/{proc.pid}/task/{proc.pid}/children").read(  # noqa
         ).split() if open(f"/proc/{k}/comm").read() == "kurvimo-help\n"]
     press(find(main, "push button", "Start"))
@@ -116,7 +117,9 @@ def scenario(work, log, platform):
     wait("sgz.bmp in the user's data folder", lambda: (os.path.exists(kept), "none"), proc)
     press(find(main, "push button", "Stop"))
     # Save As writes where the user is a whole bitmap of the canvas: 517 x 485 pixels of 24 bits.
-    press(menu["Save As..."], answered=False)
+    press(menu["Version"])
+    press(find(window("About"), "push button", "OK"))
+    press(menu["Save As..."])
     dialog = window("Save As...")
     find(dialog, "text", "File name").queryEditableText().setTextContents("drawn")
     press(find(dialog, "push button", "Save"))
@@ -137,7 +140,7 @@ def scenario(work, log, platform):
     press(menu["Help"])
     second = wait("a new viewer", lambda: (viewers() not in ([], first) and viewers(), viewers()), proc)
     os.kill(second[0], signal.SIGSTOP)  # File > Exit ends the program at once all the same
-    press(menu["Exit"], answered=False)
+    press(menu["Exit"], returns=False)
     if (status := proc.wait(timeout=3.0)) != 0:  # else TimeoutExpired: it did not end in time
         raise AssertionError(f"File > Exit: status {status}")
 
