@@ -1,3 +1,4 @@
+#include <pwd.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include "files/picture_places.h"
 #include "platform/bitmap_file.h"
 #include "platform/image_canvas.h"
+#include "platform/regular_file.h"
 #include "platform/system_random.h"
 #include "tables.h"
 
@@ -331,6 +333,62 @@ class TestCore : public QObject {
     const User user{usersFolder ? ::getuid() : other, home};
     const QString data = root.filePath("data");
     QCOMPARE(reservePicturePath(program, data, user), beside ? picture : data + "/sgz.bmp");
+  }
+
+  // The data folder as the XDG base directories mean it: a relative XDG_DATA_HOME is ignored.
+  void theDataFolderIsWhereXdgSays_data() {
+    QTest::addColumn<QString>("xdgDataHome");
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("absolute") << "/data"
+                              << "/home/u"
+                              << "/data/kurvimo";
+    QTest::newRow("relative, ignored") << "rel/data"
+                                       << "/home/u"
+                                       << "/home/u/.local/share/kurvimo";
+    QTest::newRow("unset") << ""
+                           << "/home/u"
+                           << "/home/u/.local/share/kurvimo";
+    QTest::newRow("no home") << ""
+                             << ""
+                             << "";
+  }
+  void theDataFolderIsWhereXdgSays() {
+    QFETCH(QString, xdgDataHome);
+    QFETCH(QString, home);
+    QFETCH(QString, folder);
+    QCOMPARE(userDataFolder(xdgDataHome, home), folder);
+  }
+
+  // Without HOME, the home folder is the password database's.
+  void theHomeFolderComesFromThePasswordDatabaseWithoutHome() {
+    const QByteArray home = qgetenv("HOME");
+    qunsetenv("HOME");
+    const User user = currentUser();
+    qputenv("HOME", home);
+    QCOMPARE(user.home, QFile::decodeName(::getpwuid(::getuid())->pw_dir));
+  }
+
+  // Missing folders are made; the reason of one that cannot be is the system's.
+  void makeFoldersSaysWhyAFolderCannotBeMade_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing folders are made") << "a/b/c"
+                                              << "";
+    QTest::newRow("a file in the way") << "file/b"
+                                       << "Not a directory";
+    QTest::newRow("a link to nowhere") << "link"
+                                       << "File exists";
+  }
+  void makeFoldersSaysWhyAFolderCannotBeMade() {
+    QFETCH(QString, folder);
+    QFETCH(QString, reason);
+    const QTemporaryDir root;
+    QFile file(root.filePath("file"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(QFile::link(root.filePath("nowhere"), root.filePath("link")));
+    QCOMPARE(makeFolders(root.filePath(folder)), reason);
+    QCOMPARE(QFileInfo(root.filePath(folder)).isDir(), reason.isEmpty());
   }
 };
 

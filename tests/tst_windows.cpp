@@ -167,7 +167,7 @@ class TestWindows : public QObject {
            "2", "0", "as kept", "nowhere", "New", "cls.bmp: it is not a regular file");
     addRow("a Reserve Start where no folder can be written",
            "run keep vanishes no-data-folder Reserve Start", stopped, "2", "0", "as kept",
-           "nowhere", "New", "cls.bmp/x/sgz.bmp: Not a directory");
+           "nowhere", "New", "cls.bmp/x: Not a directory");
     addRow("Save As onto a folder, and Save writes where the last Save As did",
            "run SaveAs:x keep mkdir:y.bmp SaveAs:y Save", "Start < > Clear New Reserve Save", "2",
            "0", "as kept", "nowhere", "New", "y.bmp: directory");

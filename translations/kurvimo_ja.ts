@@ -338,6 +338,14 @@
         <source>The picture so far cannot be kept in &quot;%1&quot;: %2.</source>
         <translation>これまでの絵を「%1」に保存できません: %2。</translation>
     </message>
+    <message>
+        <source>The picture so far cannot be kept: there is no home folder for it.</source>
+        <translation>これまでの絵を保存できません: 保存先のホームフォルダーがありません。</translation>
+    </message>
+    <message>
+        <source>The picture so far cannot be kept: the folder &quot;%1&quot; cannot be made: %2.</source>
+        <translation>これまでの絵を保存できません: フォルダー「%1」を作成できません: %2。</translation>
+    </message>
 </context>
 <context>
     <name>kurvimo::QtRuntime</name>

@@ -1,5 +1,6 @@
 #include "files/picture_places.h"
 
+#include <pwd.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -10,13 +11,26 @@ namespace kurvimo {
 namespace {
 
 const QString kReservePicture = QStringLiteral("sgz.bmp");
+const QString kProgramData = QStringLiteral("kurvimo");
+const QString kDefaultDataHome = QStringLiteral(".local/share");
 // What every CMake build folder holds; the program runs from one only while it is being worked on.
 const QString kBuildTreeMark = QStringLiteral("CMakeFiles");
 
 }  // namespace
 
 User currentUser() {
-  return {::getuid(), QDir::homePath()};
+  const uid_t id = ::getuid();
+  QString home = qEnvironmentVariable("HOME");
+  if (home.isEmpty()) {
+    if (const passwd *entry = ::getpwuid(id)) home = QFile::decodeName(entry->pw_dir);
+  }
+  return {id, home};
+}
+
+QString userDataFolder(const QString &xdgDataHome, const QString &home) {
+  if (QDir::isAbsolutePath(xdgDataHome)) return QDir(xdgDataHome).filePath(kProgramData);
+  if (home.isEmpty()) return {};
+  return QDir(home).filePath(kDefaultDataHome + QLatin1Char('/') + kProgramData);
 }
 
 QString reservePicturePath(const QString &programFolder, const QString &dataFolder,
@@ -30,7 +44,8 @@ QString reservePicturePath(const QString &programFolder, const QString &dataFold
   const bool usersOwn = (inHome || buildTree) && program.ownerId() == user.id &&
                         program.isWritable() &&
                         (!kept.exists() || (kept.isFile() && kept.ownerId() == user.id));
-  return usersOwn ? kept.filePath() : QDir(dataFolder).filePath(kReservePicture);
+  if (usersOwn) return kept.filePath();
+  return dataFolder.isEmpty() ? QString() : QDir(dataFolder).filePath(kReservePicture);
 }
 
 }  // namespace kurvimo

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <cerrno>
@@ -62,6 +63,23 @@ QString readRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes)
   const QString error = readOpenFile(fd, maxBytes, bytes);
   ::close(fd);
   return error;
+}
+
+QString makeFolders(const QString &path) {
+  const QStringList parts = QDir::cleanPath(path).split(QLatin1Char('/'));
+  QString made;
+  for (qsizetype i = 0; i < parts.size(); ++i) {
+    made += (i == 0 ? QString() : QStringLiteral("/")) + parts[i];
+    if (parts[i].isEmpty() || parts[i] == QLatin1String(".")) continue;  // the root, or here
+    const QByteArray name = QFile::encodeName(made);
+    struct stat st {};
+    if (::stat(name.constData(), &st) == 0) {
+      if (S_ISDIR(st.st_mode)) continue;
+      return systemReason(ENOTDIR);
+    }
+    if (::mkdir(name.constData(), 0777) != 0) return systemReason(errno);
+  }
+  return {};
 }
 
 QString replaceFile(const QString &path, const QByteArray &bytes) {

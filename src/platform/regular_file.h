@@ -10,6 +10,10 @@ namespace kurvimo {
 // empty string.
 QString readRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes);
 
+// Makes the folder `path` and every missing folder above it. Returns the reason of a failure, or an
+// empty string.
+QString makeFolders(const QString &path);
+
 // Replaces `path` with `bytes` through a temporary file in the same folder, renamed over `path`
 // only once every byte is on disk. A failure leaves any earlier file as it was and no temporary
 // file behind. Returns the reason of a failure, or an empty string.

@@ -2,13 +2,13 @@
 
 #include "ui_main_window.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QLayout>
 #include <QTimer>
 
 #include "files/picture_places.h"
 #include "files/save_commands.h"
+#include "platform/regular_file.h"
 #include "ui/about_dialog.h"
 #include "ui/help_key.h"
 #include "ui/save_as_dialog.h"
@@ -181,7 +181,13 @@ Picture MainWindow::reserveBackground() const {
 
 // Returns why the picture cannot be kept, naming the file, or an empty string.
 QString MainWindow::saveBackground(const QString &path) const {
-  QDir().mkpath(QFileInfo(path).path());  // the user's data folder is made on first use
+  if (path.isEmpty())
+    return tr("The picture so far cannot be kept: there is no home folder for it.");
+  // The user's data folder is made on first use.
+  const QString folder = QFileInfo(path).path();
+  if (const QString reason = makeFolders(folder); !reason.isEmpty())
+    return tr("The picture so far cannot be kept: the folder \"%1\" cannot be made: %2.")
+        .arg(folder, reason);
   const QString error = saveBitmap(ui_->canvas->image(), path);
   if (error.isEmpty()) return error;
   return tr("The picture so far cannot be kept in \"%1\": %2.").arg(path, error);

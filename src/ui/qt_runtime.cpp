@@ -3,9 +3,9 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTimer>
 
+#include "files/picture_places.h"
 #include "ui/window_design.h"
 
 namespace kurvimo {
@@ -53,7 +53,7 @@ QString QtRuntime::programFolder() const {
 }
 
 QString QtRuntime::userDataFolder() const {
-  return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+  return kurvimo::userDataFolder(qEnvironmentVariable("XDG_DATA_HOME"), currentUser().home);
 }
 
 // From the event loop, never inside the call that failed: that may be a signal of the viewer's
