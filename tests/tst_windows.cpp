@@ -422,6 +422,8 @@ class TestWindows : public QObject {
     QFile file(path), other(dir.filePath("sub/notes.txt"));
     QVERIFY(content.isNull() || (file.open(QIODevice::WriteOnly) && file.write(content) >= 0));
     file.close(), other.open(QIODevice::WriteOnly);
+    QFile upperCase(dir.filePath("sub/A.BMP"));  // Save could not write it back: not listed
+    QVERIFY(upperCase.open(QIODevice::WriteOnly));
     WindowRig rig;
     rig.answer = column<bool>("yes");
     rig.run(2);

@@ -100,7 +100,8 @@ QString FileList::fileName() const {
 void FileList::refresh() {
   clear();
   if (path_.isEmpty() || pattern_.isEmpty()) return;
-  addItems(QDir(path_).entryList({pattern_}, QDir::Files, QDir::Name | QDir::IgnoreCase));
+  addItems(QDir(path_).entryList({pattern_}, QDir::Files | QDir::CaseSensitive,
+                                 QDir::Name | QDir::IgnoreCase));
 }
 
 }  // namespace kurvimo
