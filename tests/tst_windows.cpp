@@ -24,6 +24,7 @@ namespace {
 
 const QString kSayTexts = QStringLiteral("--say-texts");
 constexpr unsigned kHeldUpSeconds = 10;
+constexpr int kViewerEndsMs = 5000;
 
 // The help viewers this process has started and that still run.
 QStringList helpViewers() {
@@ -308,16 +309,29 @@ class TestWindows : public QObject {
     QVERIFY2(said.contains("kurvimo-help\" does not start: "), qPrintable(said));
   }
 
-  // The viewer says why it cannot read the help; asked again, it shows the opening topic.
+  // The viewer ends with its input, as when the program that started it is killed.
+  void theViewerEndsWithItsInput() {
+    QProcess viewer;
+    viewer.start(KURVIMO_HELP_VIEWER, {KURVIMO_RESOURCES "/krv.hlp"});
+    QVERIFY(viewer.waitForStarted());
+    viewer.closeWriteChannel();
+    const bool ended = viewer.waitForFinished(kViewerEndsMs);
+    viewer.kill();
+    QVERIFY(ended);
+  }
+
+  // The viewer says why it cannot read the help; asked again, it shows the opening topic, at the
+  // size the user gave it.
   void theViewerSaysWhyItCannotReadOrShowsTheTop() {
     HelpViewer viewer;
     viewer.open("/nonexistent/krv.hlp");
     QVERIFY(viewer.toPlainText().contains("\"/nonexistent/krv.hlp\" cannot be read: No such file"));
     viewer.open(KURVIMO_RESOURCES "/krv.hlp");
-    viewer.show();
+    viewer.showMaximized();
     viewer.verticalScrollBar()->setValue(viewer.verticalScrollBar()->maximum());
     viewer.comeForward();
     QCOMPARE(viewer.verticalScrollBar()->value(), 0);
+    QVERIFY(viewer.isMaximized());
   }
 
   // Guards the forms against a slip in Qt Designer: client area, font and fixed size; each

@@ -44,7 +44,8 @@ void HelpViewer::open(const QString &file) {
 void HelpViewer::comeForward() {
   verticalScrollBar()->setValue(0);
   horizontalScrollBar()->setValue(0);
-  showNormal();
+  setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);  // maximised stays
+  show();
   raise();
   activateWindow();
   // Other platforms, offscreen among them, may answer for X without a connection.
