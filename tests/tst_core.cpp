@@ -70,6 +70,50 @@ QList<double> walked(const FigureModel &m, int lanes) {
   return positions;
 }
 
+// The pixels the bitmaps in tests/data were made from: two, sixteen or many colours.
+QImage madeFrom(int colours) {
+  QImage image(7, 5, QImage::Format_RGB32);
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      QRgb pixel = qRgb((x * 37 + y * 91) % 256, (x * 53 + y * 17) % 256, (x * 11 + y * 71) % 256);
+      if (colours == 16) pixel = qRgb((x + y) % 4 * 85, x % 2 * 255, y % 2 * 255);
+      if (colours == 2) pixel = (x * 3 + y * 5) % 7 < 3 ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+      image.setPixel(x, y, pixel);
+    }
+  }
+  return image;
+}
+
+QByteArray testData(const char *name) {
+  QFile file(QStringLiteral(KURVIMO_TEST_DATA "/") + name);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+quint32 field(const QByteArray &bitmap, qsizetype at) {
+  return qFromLittleEndian<quint32>(bitmap.constData() + at);
+}
+
+// A 4-bit bitmap of 7-pixel rows with its rows run-length coded, each as one literal run.
+QByteArray runLengthCoded4(const QByteArray &plain) {
+  const qsizetype start = field(plain, 10);
+  QByteArray coded = plain.left(start);
+  for (qsizetype row = start; row < plain.size(); row += 4)
+    coded += QByteArray("\0\7", 2) + plain.mid(row, 4) + QByteArray("\0\0", 2);
+  coded += QByteArray("\0\1", 2);
+  qToLittleEndian<quint32>(2, coded.data() + 30);
+  return coded;
+}
+
+// The same picture with its rows from the top down: a negative height, the rows reversed.
+QByteArray topDown(const QByteArray &bottomUp, qsizetype rowBytes) {
+  const qsizetype start = field(bottomUp, 10);
+  QByteArray flipped = bottomUp.left(start);
+  for (qsizetype row = bottomUp.size() - rowBytes; row >= start; row -= rowBytes)
+    flipped += bottomUp.mid(row, rowBytes);
+  qToLittleEndian<qint32>(-qint32(field(bottomUp, 22)), flipped.data() + 22);
+  return flipped;
+}
+
 }  // namespace
 
 class TestCore : public QObject {
@@ -389,6 +433,37 @@ class TestCore : public QObject {
     QVERIFY(QFile::link(root.filePath("nowhere"), root.filePath("link")));
     QCOMPARE(makeFolders(root.filePath(folder)), reason);
     QCOMPARE(QFileInfo(root.filePath(folder)).isDir(), reason.isEmpty());
+  }
+
+  // Bitmaps that another program wrote load with the pixels they were made from, or are refused
+  // with the reason.
+  void theLoaderReadsWhatAnotherProgramWrote_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("colours");
+    QTest::addColumn<QString>("refused");
+    const QByteArray rle = testData("8bit-rle.bmp");
+    QTest::newRow("1-bit") << testData("1bit.bmp") << 2 << "";
+    QTest::newRow("4-bit") << testData("4bit.bmp") << 16 << "";
+    QTest::newRow("4-bit, run-length coded") << runLengthCoded4(testData("4bit.bmp")) << 16 << "";
+    QTest::newRow("8-bit") << testData("8bit.bmp") << 256 << "";
+    QTest::newRow("8-bit, run-length coded") << rle << 256 << "";
+    QTest::newRow("24-bit") << testData("24bit.bmp") << 256 << "";
+    QTest::newRow("24-bit, top-down") << topDown(testData("24bit.bmp"), 24) << 256 << "";
+    QTest::newRow("24-bit, the oldest header") << testData("24bit-core.bmp") << 256 << "";
+    QTest::newRow("24-bit, V5 header") << testData("24bit-v5.bmp") << 256 << "";
+    QTest::newRow("32-bit bit fields, V5 header") << testData("32bit-v5.bmp") << 256 << "";
+    QTest::newRow("run-length coded, cut short")
+        << rle.left(rle.size() - 20) << 256 << "it is cut short: its pixels end before";
+  }
+  void theLoaderReadsWhatAnotherProgramWrote() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, colours);
+    QFETCH(QString, refused);
+    QVERIFY(!bytes.isEmpty());
+    const Picture picture = decodeBitmap(bytes);
+    QCOMPARE(picture.error.left(refused.size()), refused);
+    if (refused.isEmpty())
+      QCOMPARE(picture.image.convertToFormat(QImage::Format_RGB32), madeFrom(colours));
   }
 };
 

@@ -228,6 +228,14 @@
         <source>its pixels do not match its header</source>
         <translation>画素がヘッダーと合いません</translation>
     </message>
+    <message>
+        <source>its pixels run outside the picture</source>
+        <translation>画素が画像の外にはみ出しています</translation>
+    </message>
+    <message>
+        <source>it is cut short: its pixels end before the picture does</source>
+        <translation>途中で切れています: 画像の終わりより前に画素が尽きています</translation>
+    </message>
 </context>
 <context>
     <name>kurvimo::HelpViewer</name>

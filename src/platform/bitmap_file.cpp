@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QImageReader>
 #include <QImageWriter>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -34,6 +35,8 @@ constexpr std::int64_t kMaxSide = 32768;
 constexpr std::int64_t kMaxPixels = 4096 * 4096;  // 64 MB as 32-bit pixels
 constexpr std::int64_t kMaxFileBytes = kMaxPixels * 4 + 65536;
 constexpr std::uint32_t kUncompressed = 0;
+constexpr std::uint32_t kRle8 = 1;
+constexpr std::uint32_t kRle4 = 2;
 constexpr std::uint32_t kBitFields = 3;
 
 std::uint32_t le(const QByteArray &b, qsizetype at, int bytes) {
@@ -62,10 +65,12 @@ bool knownDibSize(qsizetype size) {
 bool knownFormat(const Header &h) {
   switch (h.bitCount) {
     case 1:
-    case 4:
-    case 8:
     case 24:
       return h.compression == kUncompressed;
+    case 4:
+      return h.compression == kUncompressed || h.compression == kRle4;
+    case 8:
+      return h.compression == kUncompressed || h.compression == kRle8;
     case 16:
     case 32:
       return h.compression == kUncompressed || h.compression == kBitFields;
@@ -116,13 +121,54 @@ std::int64_t pixelBytes(const Header &h) {
   return rowBytes * h.height;
 }
 
+bool runLengthCoded(const Header &h) {
+  return h.compression == kRle8 || h.compression == kRle4;
+}
+
+// Run-length coded pixels are whole when their codes end the picture before the file ends. A run
+// of one value may pass the end of its row, as writers pad rows to an even width, and is clipped
+// there; pixels given one by one may not, as Qt's reader would then read fewer of them than there
+// are and take the rest for codes. Returns the reason when they are not whole.
+QString checkRunLengths(const QByteArray &b, const Header &h) {
+  const auto byte = [&](qsizetype at) { return static_cast<std::uint8_t>(b[at]); };
+  std::int64_t x = 0;
+  std::int64_t y = 0;  // rows from the bottom
+  for (qsizetype at = h.pixelOffset; at + 2 <= b.size();) {
+    const int count = byte(at);
+    const int code = byte(at + 1);
+    at += 2;
+    if (count > 0) {  // `count` pixels of one value
+      x = std::min(h.width, x + count);
+    } else if (code == 0) {  // end of the row
+      x = 0;
+      if (++y == h.height) return {};
+    } else if (code == 1) {  // end of the picture
+      return {};
+    } else if (code == 2) {  // a move right and up
+      if (at + 2 > b.size()) break;
+      x += byte(at);
+      y += byte(at + 1);
+      at += 2;
+      if (x >= h.width || y >= h.height) return Texts::tr("its pixels run outside the picture");
+    } else {  // `code` pixels as they are, padded to 16 bits
+      const qsizetype bytes = h.compression == kRle8 ? code : (code + 1) / 2;
+      at += bytes + bytes % 2;
+      if (at > b.size()) break;
+      x += code;
+      if (x > h.width) return Texts::tr("its pixels run outside the picture");
+    }
+  }
+  return Texts::tr("it is cut short: its pixels end before the picture does");
+}
+
 }  // namespace
 
 Picture decodeBitmap(const QByteArray &bytes) {
   Header h;
   if (QString error = readHeader(bytes, h); !error.isEmpty()) return {{}, error};
-  const std::int64_t needed = h.pixelOffset + pixelBytes(h);
-  if (needed > bytes.size()) {
+  if (runLengthCoded(h)) {
+    if (QString error = checkRunLengths(bytes, h); !error.isEmpty()) return {{}, error};
+  } else if (const std::int64_t needed = h.pixelOffset + pixelBytes(h); needed > bytes.size()) {
     return {{},
             Texts::tr("it is cut short: its header announces %1 bytes, the file holds %2")
                 .arg(needed)
