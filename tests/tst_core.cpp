@@ -335,7 +335,7 @@ class TestCore : public QObject {
     ::setrlimit(RLIMIT_FSIZE, &limited);
     const QString reason = saveBitmap(ImageCanvas().image(), old.fileName());
     ::setrlimit(RLIMIT_FSIZE, &saved);
-    QCOMPARE(reason, "File too large");
+    QCOMPARE(reason, "file too large");
     QVERIFY(old.open(QIODevice::ReadOnly) && old.readAll() == "old");
   }
 
@@ -420,9 +420,9 @@ class TestCore : public QObject {
     QTest::newRow("missing folders are made") << "a/b/c"
                                               << "";
     QTest::newRow("a file in the way") << "file/b"
-                                       << "Not a directory";
+                                       << "not a directory";
     QTest::newRow("a link to nowhere") << "link"
-                                       << "File exists";
+                                       << "file exists";
   }
   void makeFoldersSaysWhyAFolderCannotBeMade() {
     QFETCH(QString, folder);

@@ -168,13 +168,13 @@ class TestWindows : public QObject {
            "2", "0", "as kept", "nowhere", "New", "cls.bmp: it is not a regular file");
     addRow("a Reserve Start where no folder can be written",
            "run keep vanishes no-data-folder Reserve Start", stopped, "2", "0", "as kept",
-           "nowhere", "New", "cls.bmp/x: Not a directory");
+           "nowhere", "New", "cls.bmp/x: not a directory");
     addRow("Save As onto a folder, and Save writes where the last Save As did",
            "run SaveAs:x keep mkdir:y.bmp SaveAs:y Save", "Start < > Clear New Reserve Save", "2",
            "0", "as kept", "nowhere", "New", "y.bmp: directory");
     addRow("Save into a folder removed after Save As",
            "run mkdir:sub SaveAs:sub/x rmdir:sub keep Save", "Start < > Clear New Reserve Save",
-           "2", "0", "as kept", "nowhere", "New", "sub/x.bmp: No such file");
+           "2", "0", "as kept", "nowhere", "New", "sub/x.bmp: no such file");
   }
   void commandsRespondAsTheRunGoes() {
     WindowRig rig;
@@ -325,7 +325,7 @@ class TestWindows : public QObject {
   void theViewerSaysWhyItCannotReadOrShowsTheTop() {
     HelpViewer viewer;
     viewer.open("/nonexistent/krv.hlp");
-    QVERIFY(viewer.toPlainText().contains("\"/nonexistent/krv.hlp\" cannot be read: No such file"));
+    QVERIFY(viewer.toPlainText().contains("\"/nonexistent/krv.hlp\" cannot be read: no such file"));
     viewer.open(KURVIMO_RESOURCES "/krv.hlp");
     viewer.showMaximized();
     viewer.verticalScrollBar()->setValue(viewer.verticalScrollBar()->maximum());

@@ -198,7 +198,7 @@ QString saveBitmap(const QImage &image, const QString &path) {
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   QImageWriter writer(&buffer, "bmp");
-  if (!writer.write(image)) return writer.errorString();
+  if (!writer.write(image)) return asReason(writer.errorString());
   return replaceFile(path, bytes);
 }
 

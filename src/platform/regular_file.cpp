@@ -20,7 +20,7 @@ struct Texts {
 };
 
 QString systemReason(int error) {
-  return qt_error_string(error);
+  return asReason(qt_error_string(error));
 }
 
 QString readOpenFile(int fd, qint64 maxBytes, QByteArray &bytes) {
@@ -57,6 +57,11 @@ QString writeAll(int fd, const QByteArray &bytes) {
 
 }  // namespace
 
+QString asReason(const QString &text) {
+  if (text.size() < 2 || !text[1].isLower()) return text;
+  return text[0].toLower() + text.mid(1);
+}
+
 QString readRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes) {
   const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return systemReason(errno);
@@ -84,7 +89,7 @@ QString makeFolders(const QString &path) {
 
 QString replaceFile(const QString &path, const QByteArray &bytes) {
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+  if (!file.open(QIODevice::WriteOnly)) return asReason(file.errorString());
   // Written straight to the descriptor: QSaveFile can commit a short file after a failed write,
   // and its error text for a full disk is "Unknown error".
   QString reason = writeAll(file.handle(), bytes);
@@ -94,7 +99,7 @@ QString replaceFile(const QString &path, const QByteArray &bytes) {
     file.commit();  // discards the temporary file
     return reason;
   }
-  if (!file.commit()) return file.errorString();
+  if (!file.commit()) return asReason(file.errorString());
   return {};
 }
 

@@ -5,6 +5,10 @@
 
 namespace kurvimo {
 
+// The system's or Qt's text of a failure as a reason that follows a colon mid-sentence: with its
+// first letter in lower case, unless its first word is in capitals.
+QString asReason(const QString &text);
+
 // Reads a whole regular file of at most `maxBytes`. Folders, pipes and devices are refused unread,
 // so a pipe put in a file's place cannot hang the program. Returns the reason of a failure, or an
 // empty string.

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "files/picture_places.h"
+#include "platform/regular_file.h"
 #include "ui/window_design.h"
 
 namespace kurvimo {
@@ -32,8 +33,9 @@ QtRuntime::QtRuntime(const QString &programFolder) : programFolder_(programFolde
   });
   QObject::connect(&helpViewer_, &QProcess::errorOccurred, [this](QProcess::ProcessError error) {
     if (error != QProcess::FailedToStart) return;
-    showFailure(helpAskedFrom_, tr("The help cannot be shown: \"%1\" does not start: %2.")
-                                    .arg(helpViewer_.program(), helpViewer_.errorString()));
+    showFailure(helpAskedFrom_,
+                tr("The help cannot be shown: \"%1\" does not start: %2.")
+                    .arg(helpViewer_.program(), asReason(helpViewer_.errorString())));
   });
 }
 
