@@ -439,31 +439,39 @@ class TestCore : public QObject {
   // with the reason.
   void theLoaderReadsWhatAnotherProgramWrote_data() {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("colours");
+    QTest::addColumn<QImage>("pixels");
     QTest::addColumn<QString>("refused");
     const QByteArray rle = testData("8bit-rle.bmp");
-    QTest::newRow("1-bit") << testData("1bit.bmp") << 2 << "";
-    QTest::newRow("4-bit") << testData("4bit.bmp") << 16 << "";
-    QTest::newRow("4-bit, run-length coded") << runLengthCoded4(testData("4bit.bmp")) << 16 << "";
-    QTest::newRow("8-bit") << testData("8bit.bmp") << 256 << "";
-    QTest::newRow("8-bit, run-length coded") << rle << 256 << "";
-    QTest::newRow("24-bit") << testData("24bit.bmp") << 256 << "";
-    QTest::newRow("24-bit, top-down") << topDown(testData("24bit.bmp"), 24) << 256 << "";
-    QTest::newRow("24-bit, the oldest header") << testData("24bit-core.bmp") << 256 << "";
-    QTest::newRow("24-bit, V5 header") << testData("24bit-v5.bmp") << 256 << "";
-    QTest::newRow("32-bit bit fields, V5 header") << testData("32bit-v5.bmp") << 256 << "";
+    // Codes that skip every pixel, and a palette entry 0 that no other entry matches.
+    QByteArray skipped = rle.left(field(rle, 10)) + QByteArray("\0\1", 2);
+    skipped.replace(54, 3, "\x56\x34\x12");
+    QImage firstEntry(7, 5, QImage::Format_RGB32);
+    firstEntry.fill(qRgb(0x12, 0x34, 0x56));
+    QTest::newRow("1-bit") << testData("1bit.bmp") << madeFrom(2) << "";
+    QTest::newRow("4-bit") << testData("4bit.bmp") << madeFrom(16) << "";
+    QTest::newRow("4-bit, run-length coded")
+        << runLengthCoded4(testData("4bit.bmp")) << madeFrom(16) << "";
+    QTest::newRow("8-bit") << testData("8bit.bmp") << madeFrom(256) << "";
+    QTest::newRow("8-bit, run-length coded") << rle << madeFrom(256) << "";
+    QTest::newRow("24-bit") << testData("24bit.bmp") << madeFrom(256) << "";
+    QTest::newRow("24-bit, top-down") << topDown(testData("24bit.bmp"), 24) << madeFrom(256) << "";
+    QTest::newRow("24-bit, the oldest header") << testData("24bit-core.bmp") << madeFrom(256) << "";
+    QTest::newRow("24-bit, V5 header") << testData("24bit-v5.bmp") << madeFrom(256) << "";
+    QTest::newRow("32-bit bit fields, V5 header")
+        << testData("32bit-v5.bmp") << madeFrom(256) << "";
+    QTest::newRow("run-length coded, every pixel skipped: palette entry 0")
+        << skipped << firstEntry << "";
     QTest::newRow("run-length coded, cut short")
-        << rle.left(rle.size() - 20) << 256 << "it is cut short: its pixels end before";
+        << rle.left(rle.size() - 20) << madeFrom(256) << "it is cut short: its pixels end before";
   }
   void theLoaderReadsWhatAnotherProgramWrote() {
     QFETCH(QByteArray, bytes);
-    QFETCH(int, colours);
+    QFETCH(QImage, pixels);
     QFETCH(QString, refused);
     QVERIFY(!bytes.isEmpty());
     const Picture picture = decodeBitmap(bytes);
     QCOMPARE(picture.error.left(refused.size()), refused);
-    if (refused.isEmpty())
-      QCOMPARE(picture.image.convertToFormat(QImage::Format_RGB32), madeFrom(colours));
+    if (refused.isEmpty()) QCOMPARE(picture.image.convertToFormat(QImage::Format_RGB32), pixels);
   }
 };
 

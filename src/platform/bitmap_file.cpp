@@ -177,8 +177,14 @@ Picture decodeBitmap(const QByteArray &bytes) {
   QBuffer buffer;
   buffer.setData(bytes);
   QImageReader reader(&buffer, "bmp");
-  QImage image = reader.read();
-  if (image.isNull()) return {{}, Texts::tr("its pixels cannot be read")};
+  QImage image;
+  // Qt's reader leaves the pixels that run-length codes skip as it found them; given an image of
+  // the size and kind it reads, it reads into that, so they are palette entry 0.
+  if (runLengthCoded(h)) {
+    image = QImage(int(h.width), int(h.height), QImage::Format_Indexed8);
+    image.fill(0);
+  }
+  if (!reader.read(&image)) return {{}, Texts::tr("its pixels cannot be read")};
   if (image.width() != h.width || image.height() != h.height) {
     return {{}, Texts::tr("its pixels do not match its header")};
   }
