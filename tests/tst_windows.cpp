@@ -23,8 +23,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kSayTexts = QStringLiteral("--say-texts");
+const QString kSayFrames = QStringLiteral("--say-frames");
 constexpr unsigned kHeldUpSeconds = 10;
 constexpr int kViewerEndsMs = 5000;
+constexpr int kFrameGray = 200;  // darker than the window and the lists' white
 
 // The help viewers this process has started and that still run.
 QStringList helpViewers() {
@@ -526,10 +528,27 @@ class TestWindows : public QObject {
     QCOMPARE(texts.value(0), start);
     QCOMPARE(texts.value(1), yes);
   }
+
+  // The save-as window's lists keep their frames whole at every scale the desktop offers.
+  void theSaveAsListsKeepTheirFramesAtEveryScale_data() {
+    QTest::addColumn<QString>("scale");
+    for (const char *scale : {"1", "1.25", "1.5", "2"}) QTest::newRow(scale) << scale;
+  }
+  void theSaveAsListsKeepTheirFramesAtEveryScale() {
+    QFETCH(QString, scale);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_SCALE_FACTOR", scale);
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QCoreApplication::applicationFilePath(), {kSayFrames});
+    QVERIFY(process.waitForFinished());
+    QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()), "folderList 1 1\nfileList 1 1\n");
+  }
 };
 
 // Started with kSayTexts, the tests' program prints the Start button's text and Qt's Yes in the
-// language its environment chooses.
+// language its environment chooses; with kSayFrames, whether the save-as window's lists show their
+// frames' top and bottom lines at the scale its environment sets.
 int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
   if (app.arguments().value(1) == kSayTexts) {
@@ -537,6 +556,24 @@ int main(int argc, char *argv[]) {
     WindowRig rig;
     std::printf("%s\n%s\n", qPrintable(rig.text("startStopButton")),
                 qPrintable(QCoreApplication::translate("QPlatformTheme", "&Yes")));
+    return 0;
+  }
+  if (app.arguments().value(1) == kSayFrames) {
+    WindowRig rig;
+    SaveAsDialog dialog(rig, *rig.get<CanvasWidget>("canvas"), nullptr);
+    dialog.show();
+    const QImage shot = dialog.grab().toImage();
+    const double scale = shot.devicePixelRatio();
+    for (const char *name : {"folderList", "fileList"}) {
+      const QRect list = dialog.findChild<QWidget *>(name)->geometry();
+      const int column = int(list.center().x() * scale);
+      const auto lined = [&](int y) {  // the frame's grey within a pixel of logical row y
+        for (int row = int(y * scale) - 1; row <= int(y * scale) + 1; ++row)
+          if (qGray(shot.pixel(column, row)) < kFrameGray) return 1;
+        return 0;
+      };
+      std::printf("%s %d %d\n", name, lined(list.top()), lined(list.bottom()));
+    }
     return 0;
   }
   TestWindows test;
