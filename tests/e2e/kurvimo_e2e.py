@@ -64,8 +64,7 @@ def package(build_dir, work, platform):  # builds, checks and unpacks the packag
         run("lintian", "--fail-on", "error", deb)
         run("desktop-file-validate", f"{root}/{ENTRY}")
         run("appstreamcli", "validate", "--no-net", f"{root}/{SHOWN}")
-        if "KURVIMO_SANITIZE:BOOL=ON" not in open(f"{build_dir}/CMakeCache.txt").read():
-            reproduce(work, deb)
+        reproduce(build_dir, work, deb)
     os.chmod(work, 0o755)
     os.mkdir(f"{work}/home")
     shutil.copy(__file__, work)
@@ -75,9 +74,15 @@ def package(build_dir, work, platform):  # builds, checks and unpacks the packag
     return []
 
 
-def reproduce(work, deb):  # the dev build's sources built in another folder give the same bytes
+def reproduce(build_dir, work, deb):  # built again elsewhere, configured alike: the same bytes
+    cache = dict(line.rstrip("\n").split("=", 1) for line in open(f"{build_dir}/CMakeCache.txt")
+                 if "=" in line and not line.startswith(("#", "//")))
+    if cache.get("KURVIMO_SANITIZE:BOOL") == "ON":
+        return  # the sanitizers' runtime paths differ from one build folder to the next
+    kept = ("KURVIMO_", "CMAKE_BUILD_TYPE:", "CMAKE_CXX_COMPILER:", "CMAKE_CXX_FLAGS", "CMAKE_EXE_LINKER")
     again = f"{work}/built-again"
-    run("cmake", "--preset", "dev", "-S", f"{os.path.dirname(__file__)}/../..", "-B", again,
+    run("cmake", "-S", f"{os.path.dirname(__file__)}/../..", "-B", again, "-G",
+        cache["CMAKE_GENERATOR:INTERNAL"], *[f"-D{k}={v}" for k, v in cache.items() if k.startswith(kept)],
         "-DBUILD_TESTING=OFF", "-DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON")
     run("cmake", "--build", again, "--parallel", os.cpu_count())
     run("cpack", "-G", "DEB", "--config", f"{again}/CPackConfig.cmake", "-B", again)
