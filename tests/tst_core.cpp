@@ -508,15 +508,19 @@ class TestCore : public QObject {
     QCOMPARE(user.home, QFile::decodeName(::getpwuid(::getuid())->pw_dir));
   }
 
-  // Made here: a 4-bit bitmap run-length coded a row a literal run, and a top-down 24-bit one.
+  // Made here: a 4-bit bitmap coded as 5 pixels given, padded, and 2 of one value a row; and a
+  // top-down 24-bit one.
   void theLoaderReadsWhatAnotherProgramWrote_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QImage>("pixels");
     QTest::addColumn<QString>("refused");
     const QByteArray plain4 = testData("4bit.bmp");
     QByteArray rle4 = plain4.left(field(plain4, 10));
-    for (qsizetype row = rle4.size(); row < plain4.size(); row += 4)
-      rle4 += QByteArray("\0\7", 2) + plain4.mid(row, 4) + QByteArray("\0\0", 2);
+    for (qsizetype row = rle4.size(); row < plain4.size(); row += 4) {
+      const auto pair = [&](int at) { return quint8(plain4[row + at]); };  // two pixels
+      rle4 += QByteArray("\0\5", 2) + plain4.mid(row, 2) + char(pair(2) & 0xF0) + '\0';
+      rle4 += '\2' + QByteArray(1, char((pair(2) & 0x0F) << 4 | pair(3) >> 4)) + QByteArray(2, 0);
+    }
     rle4.replace(30, 1, "\2");
     const QByteArray bottomUp = testData("24bit.bmp");
     const qsizetype pixels = field(bottomUp, 10);

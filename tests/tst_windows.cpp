@@ -244,6 +244,7 @@ class TestWindows : public QObject {
     rig.click("Stop");
     rig.click("Start");
     QCOMPARE(rig.canvas(), over);
+    rig.window.tick();
     rig.click("New");
     rig.click("Stop");
     QCOMPARE(rig.window.engine().model().drawMode, DrawMode::New);  // read at Stop too
