@@ -20,7 +20,7 @@
 #include "ui/window_placement.h"
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();  // the sanitizer's own heap
 #endif
 
 using namespace kurvimo;
