@@ -106,6 +106,8 @@ class TestCore : public QObject {
       QTest::addColumn<int>(column);
     QTest::newRow("(1000 + 1201) / 2 rounds down to even")
         << 0 << 1201 << 0 << 0 << 0 << 7 << 1100 << 1208 << kStepsPerPass;
+    QTest::newRow("(1000 + 1203) / 2 rounds up to even")
+        << 0 << 1203 << 0 << 0 << 0 << 7 << 1102 << 1210 << kStepsPerPass;
     QTest::newRow("every x below 0: the maximum stays 0")
         << 0 << -201 << 0 << 0 << 0 << 7 << -100 << -194 << kStepsPerPass;
     QTest::newRow("the first New figure: the old reference's shift, its own reference")
@@ -230,8 +232,7 @@ class TestCore : public QObject {
     start.xShift = 5;
     start.referenceCenter = 260;
     Rig rig(start);
-    rig.engine.evolveFigure();
-    rig.engine.evolveFigure();
+    for (int k = 0; k <= RingPosition::kSlots; ++k) rig.engine.evolveFigure();  // the ring wraps
     QVERIFY(rig.engine.stepBack(1));
     FigureModel expected = rig.model;
     TermTable *tables[] = {&expected.terms.xAmp, &expected.terms.yAmp, &expected.terms.xFreq,

@@ -5,6 +5,7 @@
 
 #include <QtTest>
 #include <QtWidgets>
+#include <csignal>
 #include <random>
 
 #include "ui/about_dialog.h"
@@ -109,6 +110,15 @@ QImage whiteCanvas() {
   return white;
 }
 
+// The processes this one started that still run: the help viewers, in the tests that start one.
+QList<QByteArray> helpViewers() {
+  QFile children(u"/proc/%1/task/%1/children"_s.arg(QCoreApplication::applicationPid()));
+  if (!children.open(QIODevice::ReadOnly)) return {};
+  QList<QByteArray> running = children.readAll().simplified().split(' ');
+  running.removeAll(QByteArray());
+  return running;
+}
+
 // This program started with kSay in `environment`: what it says, a line a fact.
 QStringList said(const QProcessEnvironment &environment) {
   QProcess process;
@@ -159,12 +169,13 @@ class TestWindows : public QObject {
     QTest::newRow("Stop: the history, Clear and Reserve") << 2 << u"Start < > Clear New Reserve"_s;
     QTest::newRow("Clear: Display instead") << 3 << u"Start < > Display New Reserve"_s;
     QTest::newRow("Display: Clear instead") << 4 << u"Start < > Clear New Reserve"_s;
-    QTest::newRow("a second Start keeps the history and Reserve") << 5 << u"Stop < > New Reserve"_s;
+    QTest::newRow("a second Start, Display enabled: the history and Reserve")
+        << 6 << u"Stop < > New Reserve"_s;
   }
   void theRunControlEnablesWhatTheRunAllows() {
     QFETCH(int, steps);
     WindowRig rig;
-    for (const char *caption : {"Start", "Stop", "Clear", "Display", "Start"}) {
+    for (const char *caption : {"Start", "Stop", "Clear", "Display", "Clear", "Start"}) {
       if (steps-- > 0) rig.click(caption);
     }
     QTEST(rig.enabled(), "enabled");
@@ -228,6 +239,8 @@ class TestWindows : public QObject {
     QCOMPARE(rig.window.engine().model().drawMode, DrawMode::New);  // read at Stop too
     rig.click("Clear");
     QCOMPARE(rig.canvas(), over);
+    rig.click("Start");  // a New run starts on cls.bmp again
+    QCOMPARE(rig.canvas(), whiteCanvas());
   }
 
   void aFailedStartTellsWhyAndChangesNothing_data() {
@@ -591,13 +604,22 @@ class TestWindows : public QObject {
     runtime.showHelp(nullptr, KURVIMO_RESOURCES "/krv.hlp");
     returned = true;
     QTRY_VERIFY(pressed);
-    const auto children = [] {  // the viewer that F1 started, once it runs
-      QFile list(u"/proc/%1/task/%1/children"_s.arg(QCoreApplication::applicationPid()));
-      return list.open(QIODevice::ReadOnly) ? list.readAll().trimmed() : QByteArray();
-    };
-    QTRY_VERIFY(!children().isEmpty());
+    QTRY_COMPARE(helpViewers().size(), 1);  // the one F1 started
     ::alarm(0);
     QVERIFY2(told.contains("kurvimo-help\" does not start: "), qPrintable(told));
+  }
+
+  // Killed as a window manager's close might: gone until asked for again.
+  void aViewerThatTheUserClosedIsReplacedWhenAsked() {
+    QTemporaryDir programFolder;
+    QVERIFY(QFile::copy(KURVIMO_HELP_VIEWER, programFolder.filePath("kurvimo-help")));
+    QtRuntime runtime(programFolder.path());
+    runtime.showHelp(nullptr, KURVIMO_RESOURCES "/krv.hlp");
+    QTRY_COMPARE(helpViewers().size(), 1);
+    QCOMPARE(::kill(helpViewers()[0].toInt(), SIGTERM), 0);
+    QTRY_COMPARE(helpViewers().size(), 0);
+    runtime.showHelp(nullptr, KURVIMO_RESOURCES "/krv.hlp");
+    QTRY_COMPARE(helpViewers().size(), 1);
   }
 
   // As when the program that started it is killed; it comes forward at the size the user gave it.
