@@ -195,13 +195,14 @@ class TestWindows : public QObject {
     rig.click("<");
     QCOMPARE(rig.text("historyOffsetLabel"), "-1");
     QVERIFY(rig.canvas() != newest);
-    rig.click("<");
+    rig.click("Clear");
+    QCOMPARE(rig.canvas(), whiteCanvas());
+    rig.click("<");  // refused at the oldest figure: nothing is drawn
     QCOMPARE(rig.text("historyOffsetLabel"), "-1");
+    QCOMPARE(rig.canvas(), whiteCanvas());
     rig.click(">");
     QCOMPARE(rig.text("historyOffsetLabel"), "0");
     QCOMPARE(rig.canvas(), newest);
-    rig.click("Clear");
-    QCOMPARE(rig.canvas(), whiteCanvas());
     QTest::keyClick(rig.get("xPositionSlider"), Qt::Key_End);
     rig.click("Display");
     QCOMPARE(rig.canvas(), newest);
