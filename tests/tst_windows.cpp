@@ -192,6 +192,8 @@ class TestWindows : public QObject {
     QCOMPARE(rig.text("figureCountLabel"), "2");
     rig.click("Stop");
     const QImage newest = rig.canvas();
+    const QImage shown = rig.get("canvas")->grab().toImage();  // inside its 2-pixel border
+    QCOMPARE(shown.copy(2, 2, 517, 485).convertToFormat(QImage::Format_RGB32), newest);
     rig.click("<");
     QCOMPARE(rig.text("historyOffsetLabel"), "-1");
     QVERIFY(rig.canvas() != newest);
@@ -331,6 +333,11 @@ class TestWindows : public QObject {
              "black, blue, green, cyan, red, magenta, yellow, white, gray, "
              "light blue, light green, light cyan, light red, light magenta, "
              "light yellow, bright white");
+    QTest::keyClick(rig.get("colorSlider"), Qt::Key_Home);
+    QTest::keyClick(rig.get("colorSlider"), Qt::Key_PageDown);
+    QCOMPARE(rig.text("colorLabel"), "cyan");  // a large change of 3
+    QTest::keyClick(rig.get("colorSlider"), Qt::Key_End);
+    QCOMPARE(rig.text("colorLabel"), "bright white");
     const QImage canvas = rig.canvas();
     int red = 0;
     for (int i = 0; i < 517 * 485; ++i) red += canvas.pixel(i % 517, i / 517) == qRgb(128, 0, 0);
@@ -608,6 +615,23 @@ class TestWindows : public QObject {
     QTRY_COMPARE(helpViewers().size(), 1);  // the one F1 started
     ::alarm(0);
     QVERIFY2(told.contains("kurvimo-help\" does not start: "), qPrintable(told));
+  }
+
+  // The question before a file is replaced: the program's title, a warning, and Enter for Yes.
+  void theOverwriteQuestionIsAWarningThatEnterAnswersYes() {
+    QtRuntime runtime;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+      auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+      QVERIFY(box);
+      title = box->windowTitle();
+      icon = box->icon();
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    QVERIFY(runtime.askYesNo(nullptr, u"x.bmp"_s));
+    QCOMPARE(title, "Kurvimo");
+    QCOMPARE(icon, QMessageBox::Warning);
   }
 
   // Killed as a window manager's close might: gone until asked for again.
