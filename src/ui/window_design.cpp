@@ -25,10 +25,10 @@ void nameApplication() {
 
 // English is the program's own language, so the first English (or C) entry of the user's list ends
 // the search; QTranslator would go on to the next language that has a catalogue.
-void installTranslations() {
+void installTranslations(const QStringList &languages) {
   static QTranslator program, qt;
   for (QTranslator *translator : {&program, &qt}) QCoreApplication::removeTranslator(translator);
-  for (const QString &name : QLocale().uiLanguages()) {
+  for (const QString &name : languages) {
     const QLocale language(name);
     if (language.language() == QLocale::English || language.language() == QLocale::C) return;
     if (!program.load(language, kTranslations, QStringLiteral("_"), QStringLiteral(":/i18n")))

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <Qt>
 
 class QWidget;
@@ -19,10 +21,10 @@ constexpr QLatin1String kProgramName("Kurvimo");
 // belong to follow these, however the program was started.
 void nameApplication();
 
-// Shows the program's texts, and Qt's own such as Yes and No, in the first of the user's interface
-// languages that has a translation, unless English comes before it; in English, as written,
-// otherwise. Called again, it follows a changed default locale.
-void installTranslations();
+// Shows the program's texts, and Qt's own such as Yes and No, in the first of `languages` (the
+// user's interface languages unless given) that has a translation, unless English comes before it;
+// in English, as written, otherwise. Called again, it follows the languages given.
+void installTranslations(const QStringList &languages = QLocale().uiLanguages());
 
 // Gives a window of the program its caption, the program icon and the program's font.
 void designWindow(QWidget *window, const QString &caption);
