@@ -31,9 +31,10 @@ struct Rig final : Canvas, CounterDisplay, RandomSource, PlotSink {
     ++clears;
     xs.clear();
   }
-  void setPixels(std::span<const float> x, std::span<const float> y, QRgb) override {
+  void setPixels(std::span<const float> x, std::span<const float> y, QRgb rgb) override {
     xs << QList<float>(x.begin(), x.end());
     ys << QList<float>(y.begin(), y.end());
+    colour = rgb;
   }
   void plot(std::span<const double> x, std::span<const double> y) override {  // before float
     exact << QList<double>(x.begin(), x.end()) << QList<double>(y.begin(), y.end());
@@ -51,6 +52,7 @@ struct Rig final : Canvas, CounterDisplay, RandomSource, PlotSink {
 
   int clears = 0;
   int draws = 0;
+  QRgb colour = 0;
   QList<float> xs;
   QList<float> ys;
   QList<float> values;
@@ -85,6 +87,7 @@ class TestCore : public QObject {
     m.yPosition = 50;
     m.terms.xAmp = m.terms.yAmp = m.terms.xFreq = m.terms.yFreq = {10, 0, 0, 0};
     m.terms.xFreq[3] = m.terms.yFreq[2] = 7;
+    m.colorIndex = 4;
     FigureWalk walk(m.terms, m.termCount);
     QList<qint64> positions;  // 1 to 3, in ten-thousandths of a pixel
     for (int i = 0; i < 3; ++i) {
@@ -97,6 +100,7 @@ class TestCore : public QObject {
     QCOMPARE(canvas.xs.size(), kStepsPerPass);
     QCOMPARE(qRound(canvas.xs[0] * 1e4), 2474346);  // position 10,002, the first plotted
     QCOMPARE(qRound(canvas.ys[0] * 1e4), 533378);
+    QCOMPARE(canvas.colour, qRgb(128, 0, 0));  // the palette's red
   }
 
   // At magnification 0 a figure is one pixel at the X position; the drifting one moves right.
