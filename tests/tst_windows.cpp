@@ -563,23 +563,6 @@ class TestWindows : public QObject {
     QVERIFY2(told.contains("kurvimo-help\" does not start: "), qPrintable(told));
   }
 
-  // The question before a file is replaced: the program's title, a warning, and Enter for Yes.
-  void theOverwriteQuestionIsAWarningThatEnterAnswersYes() {
-    QtRuntime runtime;
-    QString title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QTimer::singleShot(0, [&] {
-      auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-      QVERIFY(box);
-      title = box->windowTitle();
-      icon = box->icon();
-      QTest::keyClick(box, Qt::Key_Return);
-    });
-    QVERIFY(runtime.askYesNo(nullptr, u"x.bmp"_s));
-    QCOMPARE(title, "Kurvimo");
-    QCOMPARE(icon, QMessageBox::Warning);
-  }
-
   // As when the program that started it is killed; it comes forward at the size the user gave it.
   void theViewerEndsWithItsInputAndComesForwardAtTheTop() {
     QProcess process;
