@@ -562,6 +562,19 @@ class TestWindows : public QObject {
     QVERIFY2(told.contains("kurvimo-help\" does not start: "), qPrintable(told));
   }
 
+  // Killed as a window manager's close might: gone until asked for again.
+  void aViewerThatTheUserClosedIsReplacedWhenAsked() {
+    QTemporaryDir programFolder;
+    QVERIFY(QFile::copy(KURVIMO_HELP_VIEWER, programFolder.filePath("kurvimo-help")));
+    QtRuntime runtime(programFolder.path());
+    runtime.showHelp(nullptr, KURVIMO_RESOURCES "/krv.hlp");
+    QTRY_COMPARE(helpViewers().size(), 1);
+    QCOMPARE(::kill(helpViewers()[0].toInt(), SIGTERM), 0);
+    QTRY_COMPARE(helpViewers().size(), 0);
+    runtime.showHelp(nullptr, KURVIMO_RESOURCES "/krv.hlp");
+    QTRY_COMPARE(helpViewers().size(), 1);
+  }
+
   // As when the program that started it is killed: the end of its input ends the viewer.
   void theViewerEndsWithItsInput() {
     QProcess process;
