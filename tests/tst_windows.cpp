@@ -28,6 +28,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr unsigned kHeldUpSeconds = 10;
+constexpr int kFrameGray = 200;  // darker than the window and the lists' white
 
 // The real main window, with its program folder in the home folder; it keeps what it would tell.
 struct WindowRig final : RuntimeServices, RandomSource {
@@ -328,6 +329,29 @@ class TestWindows : public QObject {
     QTEST(rig.text("startStopButton"), "start");
     QTEST(QCoreApplication::translate("QPlatformTheme", "&Yes"), "yes");
     installTranslations({});
+  }
+
+  // At 1.5 a list's viewport, rounded out to whole pixels, once hid the bottom line of its frame.
+  void theSaveAsListsKeepTheirFramesAtEveryScale_data() {
+    QTest::addColumn<double>("scale");
+    for (double scale : {1.0, 1.25, 1.5, 2.0}) QTest::addRow("%g", scale) << scale;
+  }
+  void theSaveAsListsKeepTheirFramesAtEveryScale() {
+    QFETCH(double, scale);
+    WindowRig rig;
+    SaveAsDialog dialog(rig, *rig.get<CanvasWidget>("canvas"), nullptr);
+    dialog.show();
+    QImage shot((QSizeF(dialog.size()) * scale).toSize(), QImage::Format_RGB32);
+    shot.setDevicePixelRatio(scale);
+    dialog.render(&shot);
+    for (const char *name : {"folderList", "fileList"}) {
+      const QRect list = dialog.findChild<QWidget *>(name)->geometry();
+      const int bottom = int(list.bottom() * scale);
+      int darkest = 255;
+      for (int row = bottom - 1; row <= bottom + 1; ++row)
+        darkest = std::min(darkest, qGray(shot.pixel(int(list.center().x() * scale), row)));
+      QVERIFY2(darkest < kFrameGray, name);
+    }
   }
 
   // Guards the forms against a slip in Qt Designer: caption, client area, font and fixed size; each
