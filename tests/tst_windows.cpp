@@ -12,6 +12,7 @@
 #include "ui/canvas_widget.h"
 #include "ui/file_lists.h"
 #include "ui/help_key.h"
+#include "ui/help_viewer.h"
 #include "ui/main_window.h"
 #include "ui/qt_runtime.h"
 #include "ui/save_as_dialog.h"
@@ -586,6 +587,22 @@ class TestWindows : public QObject {
     QVERIFY2(told.contains("kurvimo-help\" does not start: "), qPrintable(told));
   }
 
+  // The question before a file is replaced: the program's title, a warning, and Enter for Yes.
+  void theOverwriteQuestionIsAWarningThatEnterAnswersYes() {
+    QtRuntime runtime;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+      auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+      title = box->windowTitle();
+      icon = box->icon();
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    QVERIFY(runtime.askYesNo(nullptr, u"x.bmp"_s));
+    QCOMPARE(title, "Kurvimo");
+    QCOMPARE(icon, QMessageBox::Warning);
+  }
+
   // Killed as a window manager's close might: gone until asked for again.
   void aViewerThatTheUserClosedIsReplacedWhenAsked() {
     QTemporaryDir programFolder;
@@ -599,8 +616,8 @@ class TestWindows : public QObject {
     QTRY_COMPARE(helpViewers().size(), 1);
   }
 
-  // As when the program that started it is killed: the end of its input ends the viewer.
-  void theViewerEndsWithItsInput() {
+  // As when the program that started it is killed; it comes forward at the size the user gave it.
+  void theViewerEndsWithItsInputAndComesForwardAtTheTop() {
     QProcess process;
     process.start(KURVIMO_HELP_VIEWER, {KURVIMO_RESOURCES "/krv.hlp"});
     QVERIFY(process.waitForStarted());
@@ -608,6 +625,15 @@ class TestWindows : public QObject {
     const bool ended = process.waitForFinished(kHeldUpSeconds * 1000);
     process.kill();
     QVERIFY(ended);
+    HelpViewer viewer;
+    viewer.open("/nonexistent/krv.hlp");
+    QVERIFY(viewer.toPlainText().contains("\"/nonexistent/krv.hlp\" cannot be read: no such file"));
+    viewer.open(KURVIMO_RESOURCES "/krv.hlp");
+    viewer.showMaximized();
+    viewer.verticalScrollBar()->setValue(viewer.verticalScrollBar()->maximum());
+    viewer.comeForward();
+    QCOMPARE(viewer.verticalScrollBar()->value(), 0);
+    QVERIFY(viewer.isMaximized());
   }
 
   // 100,000 ticks of the most terms at the fastest change, a Reserve Start and a "<" every 10,000.
