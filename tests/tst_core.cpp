@@ -8,7 +8,6 @@
 
 #include "engine/fast_walk.h"
 #include "engine/figure_engine.h"
-#include "engine/figure_walk.h"
 #include "engine/renderer.h"
 #include "files/picture_places.h"
 #include "files/save_commands.h"
@@ -88,13 +87,6 @@ class TestCore : public QObject {
     m.terms.xAmp = m.terms.yAmp = m.terms.xFreq = m.terms.yFreq = {10, 0, 0, 0};
     m.terms.xFreq[3] = m.terms.yFreq[2] = 7;
     m.colorIndex = 4;
-    FigureWalk walk(m.terms, m.termCount);
-    QList<qint64> positions;  // 1 to 3, in ten-thousandths of a pixel
-    for (int i = 0; i < 3; ++i) {
-      walk.next();
-      positions << qRound64((5 * walk.posX() + 250) * 1e4);
-    }
-    QCOMPARE(positions, (QList<qint64>{2550000, 2577015, 2556208}));
     Rig canvas;
     drawFigure(m, canvas, RenderPath::Plain);
     QCOMPARE(canvas.xs.size(), kStepsPerPass);
