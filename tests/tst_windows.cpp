@@ -323,10 +323,10 @@ class TestWindows : public QObject {
   void theFirstOfTheUsersLanguagesSpeaks() {
     QFETCH(QStringList, languages);
     installTranslations(languages);
+    const auto inEnglishAfter = qScopeGuard([] { installTranslations({}); });  // failed or not
     WindowRig rig;
     QTEST(rig.text("startStopButton"), "start");
     QTEST(QCoreApplication::translate("QPlatformTheme", "&Yes"), "yes");
-    installTranslations({});
   }
 
   // At 1.5 a list's viewport, rounded out to whole pixels, once hid the bottom line of its frame.
