@@ -591,6 +591,7 @@ class TestWindows : public QObject {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QTimer::singleShot(0, [&] {
       auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+      QVERIFY(box);
       title = box->windowTitle();
       icon = box->icon();
       QTest::keyClick(box, Qt::Key_Return);
