@@ -5,16 +5,12 @@
 
 #include <QtTest>
 #include <QtWidgets>
-#include <csignal>
 #include <random>
 
 #include "ui/about_dialog.h"
 #include "ui/canvas_widget.h"
 #include "ui/file_lists.h"
-#include "ui/help_key.h"
-#include "ui/help_viewer.h"
 #include "ui/main_window.h"
-#include "ui/qt_runtime.h"
 #include "ui/save_as_dialog.h"
 #include "ui/window_design.h"
 #include "ui/window_placement.h"
@@ -28,7 +24,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr unsigned kHeldUpSeconds = 10;
 constexpr int kFrameGray = 200;  // darker than the window and the lists' white
 
 // The real main window, with its program folder in the home folder; it keeps what it would tell.
@@ -41,7 +36,7 @@ struct WindowRig final : RuntimeServices, RandomSource {
     questions << text;
     return answer;
   }
-  void showHelp(QWidget *, const QString &file) override { helpShown << file; }
+  void showHelp(QWidget *, const QString &) override {}
   void quit() override {}
   void seedFromClock() override { ++seeded; }
   float next() override { return std::uniform_real_distribution<float>()(sequence); }
@@ -51,7 +46,6 @@ struct WindowRig final : RuntimeServices, RandomSource {
   QString dataPath = programPath + "/data";
   QStringList failures;
   QStringList questions;
-  QStringList helpShown;
   bool answer = true;
   int seeded = 0;
   std::mt19937 sequence{1234};
@@ -106,15 +100,6 @@ QImage whiteCanvas() {
   QImage white(517, 485, QImage::Format_RGB32);
   white.fill(Qt::white);
   return white;
-}
-
-// The processes this one started that still run: the help viewers, in the tests that start one.
-QList<QByteArray> helpViewers() {
-  QFile children(u"/proc/%1/task/%1/children"_s.arg(QCoreApplication::applicationPid()));
-  if (!children.open(QIODevice::ReadOnly)) return {};
-  QList<QByteArray> running = children.readAll().simplified().split(' ');
-  running.removeAll(QByteArray());
-  return running;
 }
 
 }  // namespace
@@ -542,96 +527,6 @@ class TestWindows : public QObject {
         QVERIFY(!about->isVisible());
       });
     }
-  }
-
-  void f1OpensTheHelpOnceHelpHasNamedIt() {
-    WindowRig rig;
-    QTest::keyClick(rig.get("magnificationSlider"), Qt::Key_F1);
-    QCOMPARE(rig.helpShown.size(), 0);
-    rig.get<QAction>("actionHelp")->trigger();
-    QTest::keyClick(rig.get("magnificationSlider"), Qt::Key_F1);
-    rig.withModal("actionAbout", [&](QWidget *about) { QTest::keyClick(about, Qt::Key_F1); });
-    QCOMPARE(rig.helpShown, QStringList(3, rig.programPath + "/krv.hlp"));
-  }
-
-  // The message must not run inside the failed process's signal, whose handling would wait for the
-  // viewer that F1 in the message starts.
-  void aViewerThatDoesNotStartIsToldAndF1StartsOne() {
-    QTemporaryDir programFolder;
-    QtRuntime runtime(programFolder.path());
-    HelpKey helpKey(runtime, nullptr);
-    helpKey.setHelpFile(KURVIMO_RESOURCES "/krv.hlp");
-    QString told;
-    bool returned = false;
-    bool pressed = false;
-    QTimer answer;
-    answer.callOnTimeout([&] {
-      auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-      if (!box || pressed) return;
-      told = returned ? box->text() : u"shown before the window went on"_s;
-      QVERIFY(QFile::copy(KURVIMO_HELP_VIEWER, programFolder.filePath("kurvimo-help")));
-      ::alarm(kHeldUpSeconds);  // ends the tests if the program waits for the viewer
-      QTest::keyClick(box, Qt::Key_F1);
-      pressed = true;
-      box->close();
-    });
-    answer.start(10);
-    runtime.showHelp(nullptr, KURVIMO_RESOURCES "/krv.hlp");
-    returned = true;
-    QTRY_VERIFY(pressed);
-    QTRY_COMPARE(helpViewers().size(), 1);  // the one F1 started
-    ::alarm(0);
-    QVERIFY2(told.contains("kurvimo-help\" does not start: "), qPrintable(told));
-  }
-
-  // The question before a file is replaced: the program's title, a warning, and Enter for Yes.
-  void theOverwriteQuestionIsAWarningThatEnterAnswersYes() {
-    QtRuntime runtime;
-    QString title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QTimer::singleShot(0, [&] {
-      auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-      QVERIFY(box);
-      title = box->windowTitle();
-      icon = box->icon();
-      QTest::keyClick(box, Qt::Key_Return);
-    });
-    QVERIFY(runtime.askYesNo(nullptr, u"x.bmp"_s));
-    QCOMPARE(title, "Kurvimo");
-    QCOMPARE(icon, QMessageBox::Warning);
-  }
-
-  // Killed as a window manager's close might: gone until asked for again.
-  void aViewerThatTheUserClosedIsReplacedWhenAsked() {
-    QTemporaryDir programFolder;
-    QVERIFY(QFile::copy(KURVIMO_HELP_VIEWER, programFolder.filePath("kurvimo-help")));
-    QtRuntime runtime(programFolder.path());
-    runtime.showHelp(nullptr, KURVIMO_RESOURCES "/krv.hlp");
-    QTRY_COMPARE(helpViewers().size(), 1);
-    QCOMPARE(::kill(helpViewers()[0].toInt(), SIGTERM), 0);
-    QTRY_COMPARE(helpViewers().size(), 0);
-    runtime.showHelp(nullptr, KURVIMO_RESOURCES "/krv.hlp");
-    QTRY_COMPARE(helpViewers().size(), 1);
-  }
-
-  // As when the program that started it is killed; it comes forward at the size the user gave it.
-  void theViewerEndsWithItsInputAndComesForwardAtTheTop() {
-    QProcess process;
-    process.start(KURVIMO_HELP_VIEWER, {KURVIMO_RESOURCES "/krv.hlp"});
-    QVERIFY(process.waitForStarted());
-    process.closeWriteChannel();
-    const bool ended = process.waitForFinished(kHeldUpSeconds * 1000);
-    process.kill();
-    QVERIFY(ended);
-    HelpViewer viewer;
-    viewer.open("/nonexistent/krv.hlp");
-    QVERIFY(viewer.toPlainText().contains("\"/nonexistent/krv.hlp\" cannot be read: no such file"));
-    viewer.open(KURVIMO_RESOURCES "/krv.hlp");
-    viewer.showMaximized();
-    viewer.verticalScrollBar()->setValue(viewer.verticalScrollBar()->maximum());
-    viewer.comeForward();
-    QCOMPARE(viewer.verticalScrollBar()->value(), 0);
-    QVERIFY(viewer.isMaximized());
   }
 
   // 100,000 ticks of the most terms at the fastest change, a Reserve Start and a "<" every 10,000.
