@@ -1,7 +1,4 @@
 #include <malloc.h>
-#include <sys/stat.h>
-
-#include <unistd.h>
 
 #include <QtTest>
 #include <QtWidgets>
@@ -12,8 +9,6 @@
 #include "ui/file_lists.h"
 #include "ui/main_window.h"
 #include "ui/save_as_dialog.h"
-#include "ui/window_design.h"
-#include "ui/window_placement.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();  // the sanitizer's own heap
@@ -23,8 +18,6 @@ using namespace kurvimo;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr int kFrameGray = 200;  // darker than the window and the lists' white
 
 // The real main window, with its program folder in the home folder; it keeps what it would tell.
 struct WindowRig final : RuntimeServices, RandomSource {
@@ -38,7 +31,7 @@ struct WindowRig final : RuntimeServices, RandomSource {
   }
   void showHelp(QWidget *, const QString &) override {}
   void quit() override {}
-  void seedFromClock() override { ++seeded; }
+  void seedFromClock() override {}
   float next() override { return std::uniform_real_distribution<float>()(sequence); }
 
   QTemporaryDir folder{QDir::homePath() + "/kurvimo-test-XXXXXX"};
@@ -47,7 +40,6 @@ struct WindowRig final : RuntimeServices, RandomSource {
   QStringList failures;
   QStringList questions;
   bool answer = true;
-  int seeded = 0;
   std::mt19937 sequence{1234};
   MainWindow window{*this, *this};
 
@@ -104,38 +96,10 @@ QImage whiteCanvas() {
 
 }  // namespace
 
-using Member = int FigureModel::*;
-Q_DECLARE_METATYPE(Member)
-
 class TestWindows : public QObject {
   Q_OBJECT
 
  private slots:
-  void theWindowOpensStoppedWithItsSlidersCopied() {
-    WindowRig rig;
-    auto *timer = rig.window.findChild<QTimer *>("tickTimer");
-    QCOMPARE(rig.enabled(), "Start New");
-    QStringList labels;
-    for (const char *name :
-         {"magnificationLabel", "xPositionLabel", "yPositionLabel", "termCountLabel",
-          "changeSpeedLabel", "colorLabel", "figureCountLabel", "historyOffsetLabel"})
-      labels << rig.text(name);
-    QCOMPARE(labels, QStringList({"5", "250", "50", "9", "0", "black", "", ""}));
-    FigureModel expected;
-    expected.termCount = 9;
-    expected.magnification = 5;
-    expected.xPosition = 250;
-    expected.yPosition = 50;
-    QVERIFY2(rig.window.engine().model() == expected, "the model is not as the sliders say");
-    QCOMPARE(rig.seeded, 1);
-    QCOMPARE(timer->interval(), 500);
-    QVERIFY(timer->isActive());
-    QTimerEvent tick(timer->timerId());
-    QCoreApplication::sendEvent(timer, &tick);
-    QCOMPARE(rig.canvas(), whiteCanvas());
-    QCOMPARE(rig.text("figureCountLabel"), "");
-  }
-
   void theRunControlEnablesWhatTheRunAllows_data() {
     QTest::addColumn<int>("steps");
     QTest::addColumn<QString>("enabled");
@@ -153,39 +117,6 @@ class TestWindows : public QObject {
       if (steps-- > 0) rig.click(caption);
     }
     QTEST(rig.enabled(), "enabled");
-  }
-
-  // Display shows the sliders moved meanwhile, but the X position once a reference is held.
-  void aRunCountsStepsAndRedrawsItsFigures() {
-    WindowRig rig;
-    rig.click("Start");
-    QCOMPARE(rig.text("figureCountLabel"), "0");
-    QCOMPARE(rig.text("historyOffsetLabel"), "0");
-    rig.window.tick();
-    rig.window.tick();
-    QCOMPARE(rig.text("figureCountLabel"), "2");
-    rig.click("Stop");
-    const QImage newest = rig.canvas();
-    const QImage shown = rig.get("canvas")->grab().toImage();  // inside its 2-pixel border
-    QCOMPARE(shown.copy(2, 2, 517, 485).convertToFormat(QImage::Format_RGB32), newest);
-    rig.click("<");
-    QCOMPARE(rig.text("historyOffsetLabel"), "-1");
-    QVERIFY(rig.canvas() != newest);
-    rig.click("Clear");
-    QCOMPARE(rig.canvas(), whiteCanvas());
-    rig.click("<");  // refused at the oldest figure: nothing is drawn
-    QCOMPARE(rig.text("historyOffsetLabel"), "-1");
-    QCOMPARE(rig.canvas(), whiteCanvas());
-    rig.click(">");
-    QCOMPARE(rig.text("historyOffsetLabel"), "0");
-    QCOMPARE(rig.canvas(), newest);
-    QTest::keyClick(rig.get("xPositionSlider"), Qt::Key_End);
-    rig.click("Display");
-    QCOMPARE(rig.canvas(), newest);
-    QTest::keyClick(rig.get("magnificationSlider"), Qt::Key_End);
-    rig.click("Clear");
-    rig.click("Display");
-    QVERIFY(rig.canvas() != newest);
   }
 
   // The picture so far is kept in sgz.bmp beside the program, which is in the user's home.
@@ -215,126 +146,6 @@ class TestWindows : public QObject {
     QCOMPARE(rig.canvas(), over);
     rig.click("Start");  // a New run starts on cls.bmp again
     QCOMPARE(rig.canvas(), whiteCanvas());
-  }
-
-  void aFailedStartTellsWhyAndChangesNothing_data() {
-    QTest::addColumn<QString>("breaks");
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("cls.bmp missing")
-        << u"cls.bmp"_s << u"cls.bmp"_s << u"no such file or directory"_s;
-    QTest::newRow("cls.bmp a pipe, not a file")
-        << u"pipe"_s << u"cls.bmp"_s << u"not a regular file"_s;
-    QTest::newRow("no data folder: why it cannot be made")
-        << u"data"_s << u"data"_s << u"file exists"_s;
-  }
-  void aFailedStartTellsWhyAndChangesNothing() {
-    QFETCH(QString, breaks);
-    QFETCH(QString, file);
-    QFETCH(QString, reason);
-    WindowRig rig;
-    rig.run(2);
-    if (breaks == "data") {
-      rig.programPath = QDir::rootPath();  // not the user's: sgz.bmp goes to the data folder
-      QVERIFY(QFile::link(rig.folder.filePath("nowhere"), rig.dataPath));
-      rig.click("Reserve");
-    }
-    const QString cls = rig.folder.filePath("cls.bmp");
-    if (breaks != "data") QVERIFY(QFile::remove(cls));
-    if (breaks == "pipe") QCOMPARE(::mkfifo(QFile::encodeName(cls).constData(), 0600), 0);
-    const QImage canvas = rig.canvas();
-    const QString enabled = rig.enabled();
-    rig.click("Start");
-    QCOMPARE(rig.failures.size(), 1);
-    QVERIFY2(rig.failures[0].contains(rig.folder.filePath(file)), qPrintable(rig.failures[0]));
-    QVERIFY2(rig.failures[0].contains(reason), qPrintable(rig.failures[0]));
-    QCOMPARE(rig.enabled(), enabled);
-    QCOMPARE(rig.canvas(), canvas);
-    QCOMPARE(rig.text("figureCountLabel"), "2");
-  }
-
-  // Each after Home, Right, Page Down, Page Up, End and Left; only a let-go slider acts.
-  void slidersShowTheirValueAndSetTheEngine_data() {
-    QTest::addColumn<QString>("slider");
-    QTest::addColumn<Member>("member");
-    QTest::addColumn<QStringList>("shown");
-    QTest::addColumn<int>("value");
-    QTest::newRow("magnification") << u"magnification"_s << &FigureModel::magnification
-                                   << QStringList{"0", "1", "6", "1", "20", "19"} << 19;
-    QTest::newRow("X-axis") << u"xPosition"_s << &FigureModel::xPosition
-                            << QStringList{"0", "1", "11", "1", "500", "499"} << 499;
-    QTest::newRow("Y-axis") << u"yPosition"_s << &FigureModel::yPosition
-                            << QStringList{"0", "1", "11", "1", "500", "499"} << 499;
-    QTest::newRow("terms") << u"termCount"_s << &FigureModel::termCount
-                           << QStringList{"4", "5", "9", "5", "16", "15"} << 15;
-    QTest::newRow("change speed") << u"changeSpeed"_s << &FigureModel::changeSpeed
-                                  << QStringList{"0", "1", "3", "1", "10", "9"} << 9;
-    QTest::newRow("colour, by the palette's names")
-        << u"color"_s << &FigureModel::colorIndex
-        << QStringList{"black", "blue", "red", "blue", "bright white", "light yellow"} << 14;
-  }
-  void slidersShowTheirValueAndSetTheEngine() {
-    QFETCH(QString, slider);
-    QFETCH(Member, member);
-    WindowRig rig;
-    rig.run(1);
-    const QImage canvas = rig.canvas();
-    auto *bar = rig.get<QScrollBar>(slider + "Slider");
-    QStringList shown;
-    for (Qt::Key key : {Qt::Key_Home, Qt::Key_Right, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_End,
-                        Qt::Key_Left}) {
-      QTest::keyClick(bar, key);
-      shown << rig.get<QLabel>(slider + "Label")->text();
-    }
-    QTEST(shown, "shown");
-    QTEST(rig.window.engine().model().*member, "value");
-    QCOMPARE(bar->hasTracking(), false);
-    QCOMPARE(rig.canvas(), canvas);
-  }
-
-  // English is the program's own language, so it ends the search; Qt's own buttons follow.
-  void theFirstOfTheUsersLanguagesSpeaks_data() {
-    QTest::addColumn<QStringList>("languages");
-    QTest::addColumn<QString>("start");
-    QTest::addColumn<QString>("yes");
-    QTest::newRow("Japanese") << QStringList{"ja-JP", "ja"} << u"開始"_s << u"はい(&Y)"_s;
-    QTest::newRow("English before Japanese") << QStringList{"en", "ja"} << u"Start"_s << u"&Yes"_s;
-    QTest::newRow("American English first")
-        << QStringList{"en-US", "ja-JP"} << u"Start"_s << u"&Yes"_s;
-    QTest::newRow("French, without texts, before Japanese")
-        << QStringList{"fr", "ja"} << u"開始"_s << u"はい(&Y)"_s;
-    QTest::newRow("German alone") << QStringList{"de-DE", "de"} << u"Start"_s << u"&Yes"_s;
-  }
-  void theFirstOfTheUsersLanguagesSpeaks() {
-    QFETCH(QStringList, languages);
-    installTranslations(languages);
-    const auto inEnglishAfter = qScopeGuard([] { installTranslations({}); });  // failed or not
-    WindowRig rig;
-    QTEST(rig.text("startStopButton"), "start");
-    QTEST(QCoreApplication::translate("QPlatformTheme", "&Yes"), "yes");
-  }
-
-  // At 1.5 a list's viewport, rounded out to whole pixels, once hid the bottom line of its frame.
-  void theSaveAsListsKeepTheirFramesAtEveryScale_data() {
-    QTest::addColumn<double>("scale");
-    for (double scale : {1.0, 1.25, 1.5, 2.0}) QTest::addRow("%g", scale) << scale;
-  }
-  void theSaveAsListsKeepTheirFramesAtEveryScale() {
-    QFETCH(double, scale);
-    WindowRig rig;
-    SaveAsDialog dialog(rig, *rig.get<CanvasWidget>("canvas"), nullptr);
-    dialog.show();
-    QImage shot((QSizeF(dialog.size()) * scale).toSize(), QImage::Format_RGB32);
-    shot.setDevicePixelRatio(scale);
-    dialog.render(&shot);
-    for (const char *name : {"folderList", "fileList"}) {
-      const QRect list = dialog.findChild<QWidget *>(name)->geometry();
-      const int bottom = int(list.bottom() * scale);
-      int darkest = 255;
-      for (int row = bottom - 1; row <= bottom + 1; ++row)
-        darkest = std::min(darkest, qGray(shot.pixel(int(list.center().x() * scale), row)));
-      QVERIFY2(darkest < kFrameGray, name);
-    }
   }
 
   // Guards the forms against a slip in Qt Designer: caption, client area, font and fixed size; each
@@ -469,64 +280,6 @@ class TestWindows : public QObject {
     QCOMPARE(rig.window.savePath(), written ? path : QString());
     QCOMPARE(rig.get<QAction>("actionSave")->isEnabled(), written);
     QCOMPARE(loadBitmap(path).image, written ? rig.canvas() : QImage());  // "old" is no picture
-  }
-
-  void saveWritesWhereTheLatestSaveAsDid() {
-    WindowRig rig;
-    rig.run(2);
-    QDir::setCurrent(rig.programPath);
-    QVERIFY(QDir().mkdir("sub"));
-    const auto saveAs = [&](const QString &name) {  // the window stays open when the save fails
-      const qsizetype told = rig.failures.size();
-      rig.withModal("actionSaveAs", [&](QWidget *dialog) {
-        dialog->findChild<QLineEdit *>("fileNameEdit")->setText(name);
-        QTest::mouseClick(dialog->findChild<QWidget *>("saveButton"), Qt::LeftButton);
-        QTRY_VERIFY(!dialog->isVisible() || rig.failures.size() > told);
-      });
-    };
-    saveAs("sub/x");
-    saveAs("y");
-    const QString x = rig.folder.filePath("sub/x.bmp");
-    const QString y = rig.folder.filePath("y.bmp");
-    QCOMPARE(rig.window.savePath(), y);
-    QVERIFY(QDir().mkdir("folder.bmp"));
-    saveAs("folder");
-    QCOMPARE(rig.failures.size(), 1);
-    QCOMPARE(rig.window.savePath(), y);
-    rig.click("Clear");
-    QVERIFY(QFile::remove(y));
-    rig.get<QAction>("actionSave")->trigger();
-    QCOMPARE(loadBitmap(y).image, rig.canvas());
-    QVERIFY(loadBitmap(x).image != rig.canvas());
-    QCOMPARE(rig.questions, QStringList());
-    saveAs("sub/x");
-    QVERIFY(QDir("sub").removeRecursively());
-    rig.get<QAction>("actionSave")->trigger();
-    QCOMPARE(rig.failures.size(), 2);
-    QVERIFY2(rig.failures[1].contains(x + "\" cannot be written: no such file"),
-             qPrintable(rig.failures[1]));
-    QCOMPARE(rig.window.savePath(), x);
-  }
-
-  // In twips, (W \ 2) - (W \ 4) and H \ 4 after rounding to even; in pixels, wherever it sits.
-  void secondaryWindowsOpenAQuarterIn() {
-    const TwipPosition design = placeOnScreen(15360, 11520);
-    QCOMPARE(QPointF(design.left, design.top), QPointF(3840, 2880));
-    const TwipPosition truncated = placeOnScreen(20489.5, 11523.5);
-    QCOMPARE(QPointF(truncated.left, truncated.top), QPointF(5123, 2881));
-    QCOMPARE(placeOnScreen(QRect(1920, 0, 1280, 1024), 120.0), QPoint(2240, 256));
-  }
-
-  void theAboutWindowClosesWithOkEnterOrEsc() {
-    WindowRig rig;
-    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Escape}) {
-      rig.withModal("actionAbout", [&](QWidget *about) {
-        QCOMPARE(about->pos(), QPoint(200, 200));
-        QCOMPARE(about->focusWidget()->objectName(), "okButton");
-        QTest::keyClick(about->focusWidget(), key);
-        QVERIFY(!about->isVisible());
-      });
-    }
   }
 
   // 100,000 ticks of the most terms at the fastest change, a Reserve Start and a "<" every 10,000.
