@@ -1,19 +1,15 @@
-#include <pwd.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <QtTest>
 #include <csignal>
 #include <random>
 
-#include "engine/fast_walk.h"
 #include "engine/figure_engine.h"
+#include "engine/figure_walk.h"
 #include "engine/renderer.h"
-#include "files/picture_places.h"
 #include "files/save_commands.h"
 #include "platform/bitmap_file.h"
 #include "platform/image_canvas.h"
-#include "platform/system_random.h"
 
 using namespace kurvimo;
 using namespace Qt::StringLiterals;
@@ -183,35 +179,7 @@ class TestCore : public QObject {
         if (points.exact != plainPoints.exact || !(fast == plain))
           QFAIL(qPrintable(u"term set %1: path %2 differs"_s.arg(set).arg(int(path))));
       }
-      // Every vector width the CPU runs walks as the widest, which plotted the plain walk's bits.
-      const auto walked = [&](int lanes) {
-        QList<double> positions;
-        FastWalk(m.terms, m.termCount, lanes)
-            .advance(2 * kStepsPerPass, [&](std::span<const double> x, std::span<const double>) {
-              positions << QList<double>(x.begin(), x.end());
-            });
-        return positions;
-      };
-      for (int lanes : {1, 4, 8}) {
-        if (FastWalk::fits(m.terms, m.termCount) && FastWalk::runs(lanes) &&
-            walked(lanes) != walked(FastWalk::widestLanes()))
-          QFAIL(qPrintable(u"term set %1: %2 lanes differ"_s.arg(set).arg(lanes)));
-      }
     }
-  }
-
-  // A point lights the nearest pixel, halves to the even one; what falls outside is dropped.
-  void theCanvasLightsTheNearestPixel() {
-    ImageCanvas canvas;
-    const float x[] = {2.5f, 3.5f, -0.5f, 516.5f, -0.51f, 516.51f, 10, 10};
-    const float y[] = {3.5f, 0.49f, 0, 484.5f, 0, 0, -0.51f, 484.51f};
-    canvas.setPixels(x, y, 0xFF0000FF);
-    const QImage image = canvas.image();
-    QList<QPoint> lit;
-    for (int i = 0; i < 517 * 485; ++i) {
-      if (image.pixel(i % 517, i / 517) == 0xFF0000FF) lit << QPoint(i % 517, i / 517);
-    }
-    QCOMPARE(lit, (QList<QPoint>{{0, 0}, {4, 0}, {2, 4}, {516, 484}}));
   }
 
   // Value k of a Start goes to term k / 4 of xAmp, yAmp, xFreq, yFreq in turn, as k % 9 + 1.
@@ -363,14 +331,6 @@ class TestCore : public QObject {
     QCOMPARE(rig.ring.offset(), -1);
   }
 
-  // A 1 would seed a 10 and nudge a term past the live ones.
-  void theRandomSourceStaysBelowOne() {
-    SystemRandom random;
-    float highest = 0;
-    for (int i = 0; i < 1 << 22; ++i) highest = std::max(highest, random.next());
-    QVERIFY2(highest > 0.999f && highest < 1, qPrintable(QString::number(highest)));
-  }
-
   // A write that fails part way, as on a full disk, tells why and leaves the old file whole.
   void aFailedSaveKeepsTheOldFile() {
     QTemporaryDir dir;
@@ -405,72 +365,6 @@ class TestCore : public QObject {
     QFETCH(QString, folder);
     QFETCH(QString, name);
     QTEST(targetPath(folder, name), "path");
-  }
-
-  // sgz.bmp stays beside the program only in an installation that is the user's own.
-  void theReservePictureStaysBesideOnlyTheUsersOwnInstallation_data() {
-    QTest::addColumn<bool>("buildTree");
-    QTest::addColumn<bool>("inHome");
-    QTest::addColumn<bool>("usersFolder");
-    QTest::addColumn<QString>("kept");  // what is already at sgz.bmp beside the program
-    QTest::addColumn<bool>("beside");
-    QTest::newRow("a build tree of the user's") << true << false << true << u"nothing"_s << true;
-    QTest::newRow("an install in the user's home") << false << true << true << u"nothing"_s << true;
-    QTest::newRow("an installation elsewhere") << false << false << true << u"nothing"_s << false;
-    QTest::newRow("a build tree of another user")
-        << true << false << false << u"nothing"_s << false;
-    QTest::newRow("an earlier picture of the user's") << true << false << true << u"file"_s << true;
-    QTest::newRow("a folder in the picture's place")
-        << true << false << true << u"folder"_s << false;
-    QTest::newRow("another user's picture") << true << false << true << u"another's"_s << false;
-  }
-  void theReservePictureStaysBesideOnlyTheUsersOwnInstallation() {
-    QFETCH(bool, buildTree);
-    QFETCH(bool, inHome);
-    QFETCH(bool, usersFolder);
-    QFETCH(QString, kept);
-    QFETCH(bool, beside);
-    const QTemporaryDir root;
-    const QString home = root.filePath("home");
-    const QString program = (inHome ? home : root.path()) + "/program";
-    QVERIFY(QDir().mkpath(program));
-    if (buildTree) QVERIFY(QDir(program).mkdir("CMakeFiles"));
-    const QString picture = program + "/sgz.bmp";
-    if (kept == "folder") QVERIFY(QDir(program).mkdir("sgz.bmp"));
-    QFile file(picture);
-    if (kept == "file" || kept == "another's") QVERIFY(file.open(QIODevice::WriteOnly));
-    const uint other = ::getuid() + 1;
-    if (kept == "another's" && ::chown(QFile::encodeName(picture).constData(), other, -1) != 0)
-      QSKIP("only root can give a file to another user");
-    const User user{usersFolder ? ::getuid() : other, home};
-    const QString data = root.filePath("data");
-    QCOMPARE(reservePicturePath(program, data, user), beside ? picture : data + "/sgz.bmp");
-  }
-
-  // The data folder as the XDG base directories mean it: a relative XDG_DATA_HOME is ignored.
-  void theDataFolderIsWhereXdgSays_data() {
-    QTest::addColumn<QString>("xdgDataHome");
-    QTest::addColumn<QString>("home");
-    QTest::addColumn<QString>("folder");
-    QTest::newRow("absolute") << u"/data"_s << u"/home/u"_s << u"/data/kurvimo"_s;
-    QTest::newRow("relative, ignored")
-        << u"rel/data"_s << u"/home/u"_s << u"/home/u/.local/share/kurvimo"_s;
-    QTest::newRow("unset") << u""_s << u"/home/u"_s << u"/home/u/.local/share/kurvimo"_s;
-    QTest::newRow("no home") << u""_s << u""_s << u""_s;
-  }
-  void theDataFolderIsWhereXdgSays() {
-    QFETCH(QString, xdgDataHome);
-    QFETCH(QString, home);
-    QTEST(userDataFolder(xdgDataHome, home), "folder");
-  }
-
-  // Without HOME, the home folder is the password database's.
-  void theHomeFolderComesFromThePasswordDatabaseWithoutHome() {
-    const QByteArray home = qgetenv("HOME");
-    qunsetenv("HOME");
-    const User user = currentUser();
-    qputenv("HOME", home);
-    QCOMPARE(user.home, QFile::decodeName(::getpwuid(::getuid())->pw_dir));
   }
 
   // Each file is read as the picture it was made from, which Qt's own PPM reader reads, or refused.
