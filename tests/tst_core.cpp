@@ -93,30 +93,27 @@ class TestCore : public QObject {
 
   // At magnification 0 a figure is one pixel at the X position; the drifting one moves right.
   void centresOnTheReference_data() {
-    for (const char *column : {"drifting", "xPosition", "reserve", "drawnBefore", "referenceBefore",
-                               "shift", "reference", "firstX", "onFirstX"})
+    for (const char *column : {"drifting", "xPosition", "drawnBefore", "referenceBefore", "shift",
+                               "reference", "firstX", "onFirstX"})
       QTest::addColumn<int>(column);
     QTest::newRow("(1000 + 1201) / 2 rounds down to even")
-        << 0 << 1201 << 0 << 0 << 0 << 7 << 1100 << 1208 << kStepsPerPass;
+        << 0 << 1201 << 0 << 0 << 7 << 1100 << 1208 << kStepsPerPass;
     QTest::newRow("(1000 + 1203) / 2 rounds up to even")
-        << 0 << 1203 << 0 << 0 << 0 << 7 << 1102 << 1210 << kStepsPerPass;
+        << 0 << 1203 << 0 << 0 << 7 << 1102 << 1210 << kStepsPerPass;
     QTest::newRow("every x below 0: the maximum stays 0")
-        << 0 << -201 << 0 << 0 << 0 << 7 << -100 << -194 << kStepsPerPass;
+        << 0 << -201 << 0 << 0 << 7 << -100 << -194 << kStepsPerPass;
     QTest::newRow("the first New figure: the old reference's shift, its own reference")
-        << 0 << 250 << 0 << 0 << 300 << 50 << 250 << 300 << kStepsPerPass;
+        << 0 << 250 << 0 << 300 << 50 << 250 << 300 << kStepsPerPass;
     QTest::newRow("a later figure keeps the reference")
-        << 0 << 250 << 0 << 1 << 300 << 50 << 300 << 300 << kStepsPerPass;
-    QTest::newRow("Reserve keeps the reference")
-        << 0 << 250 << 1 << 0 << 300 << 50 << 300 << 300 << kStepsPerPass;
+        << 0 << 250 << 1 << 300 << 50 << 300 << 300 << kStepsPerPass;
     QTest::newRow("no reference: the shift stays")
-        << 0 << 250 << 0 << 1 << 0 << 7 << 0 << 257 << kStepsPerPass;
+        << 0 << 250 << 1 << 0 << 7 << 0 << 257 << kStepsPerPass;
     QTest::newRow("the start is neither measured nor plotted: 1..10001, then 10002")
-        << 1 << 0 << 0 << 0 << 0 << 7 << 5001 << 10009 << 1;
+        << 1 << 0 << 0 << 0 << 7 << 5001 << 10009 << 1;
   }
   void centresOnTheReference() {
     QFETCH(int, drifting);
     QFETCH(int, xPosition);
-    QFETCH(int, reserve);
     QFETCH(int, drawnBefore);
     QFETCH(int, referenceBefore);
     QFETCH(int, firstX);
@@ -130,7 +127,6 @@ class TestCore : public QObject {
     m.terms.yAmp[0] = drifting ? 0 : 10;
     m.terms.yFreq[0] = 3;
     m.xShift = 7;
-    m.drawMode = reserve ? DrawMode::Reserve : DrawMode::New;
     m.drawnSinceStart = drawnBefore;
     m.referenceCenter = std::int16_t(referenceBefore);
     Rig canvas;
@@ -288,7 +284,6 @@ class TestCore : public QObject {
     QTest::newRow("wrapped: < past the oldest is the newest") << 1000 << -999 << -1 << -1000 << 999;
     QTest::newRow("wrapped: > past the newest shows +1 as -1") << 1000 << 0 << 1 << 1 << 998;
     QTest::newRow("wrapped: the offset stays 16-bit") << 1000 << -32768 << -1 << -32768 << -1;
-    QTest::newRow("wrapped: positive offsets too") << 1000 << 32767 << 1 << 32767 << -1;
   }
   void theRingStepsOnlyWhereAFigureIs() {
     QFETCH(int, recorded);

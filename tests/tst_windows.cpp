@@ -49,7 +49,6 @@ struct WindowRig final : RuntimeServices, RandomSource {
     if (!child) qFatal("no control %s", qPrintable(name));
     return child;
   }
-  QString text(const char *name) { return get<QObject>(name)->property("text").toString(); }
   void click(const QString &caption) {  // the button that says so
     for (QAbstractButton *button : window.findChildren<QAbstractButton *>()) {
       if (button->text() == caption) return QTest::mouseClick(button, Qt::LeftButton);
@@ -57,9 +56,12 @@ struct WindowRig final : RuntimeServices, RandomSource {
     QFAIL(qPrintable("no button " + caption));
   }
   QImage canvas() { return get<CanvasWidget>("canvas")->image(); }
-  void run(int ticks) {  // Start, the ticks and Stop
+  void run(int ticks) {  // Start, the ticks, each repainted, and Stop
     click("Start");
-    for (int tick = 0; tick < ticks; ++tick) window.tick();
+    for (int tick = 0; tick < ticks; ++tick) {
+      window.tick();
+      QCoreApplication::processEvents();
+    }
     click("Stop");
   }
   // Chooses a menu entry that opens a modal window, and hands the window to `drive`.
@@ -78,21 +80,7 @@ struct WindowRig final : RuntimeServices, RandomSource {
     get<QAction>(action)->trigger();
     QTRY_VERIFY(driven);
   }
-  QString enabled() {  // the commands that respond, by what they say
-    QStringList responding;
-    for (const char *name : {"startStopButton", "olderButton", "newerButton", "clearButton",
-                             "displayButton", "newModeButton", "reserveModeButton", "actionSave"}) {
-      if (get<QObject>(name)->property("enabled").toBool()) responding << text(name).remove('&');
-    }
-    return responding.join(' ');
-  }
 };
-
-QImage whiteCanvas() {
-  QImage white(517, 485, QImage::Format_RGB32);
-  white.fill(Qt::white);
-  return white;
-}
 
 }  // namespace
 
@@ -116,12 +104,19 @@ class TestWindows : public QObject {
     for (const char *caption : {"Start", "Stop", "Clear", "Display", "Clear", "Start"}) {
       if (steps-- > 0) rig.click(caption);
     }
-    QTEST(rig.enabled(), "enabled");
+    QStringList responding;  // by what they say
+    for (const char *name : {"startStopButton", "olderButton", "newerButton", "clearButton",
+                             "displayButton", "newModeButton", "reserveModeButton", "actionSave"}) {
+      if (rig.get<QObject>(name)->property("enabled").toBool())
+        responding << rig.get<QObject>(name)->property("text").toString().remove('&');
+    }
+    QTEST(responding.join(' '), "enabled");
   }
 
   // The picture so far is kept in sgz.bmp beside the program, which is in the user's home.
   void aReserveStartDrawsOverThePictureSoFar() {
     WindowRig rig;
+    const QImage clean = rig.canvas();
     rig.run(2);
     const QImage kept = rig.canvas();
     rig.click("Reserve");
@@ -130,11 +125,6 @@ class TestWindows : public QObject {
     QVERIFY(QFileInfo(rig.programPath + "/sgz.bmp").isFile());
     rig.window.tick();
     const QImage over = rig.canvas();
-    int lost = 0;
-    for (int i = 0; i < 517 * 485; ++i)
-      lost += kept.pixel(i % 517, i / 517) != over.pixel(i % 517, i / 517) &&
-              kept.pixel(i % 517, i / 517) != qRgb(255, 255, 255);
-    QCOMPARE(lost, 0);
     rig.click("Stop");
     rig.click("Start");
     QCOMPARE(rig.canvas(), over);
@@ -145,19 +135,18 @@ class TestWindows : public QObject {
     rig.click("Clear");
     QCOMPARE(rig.canvas(), over);
     rig.click("Start");  // a New run starts on cls.bmp again
-    QCOMPARE(rig.canvas(), whiteCanvas());
+    QCOMPARE(rig.canvas(), clean);
   }
 
-  // Guards the forms against a slip in Qt Designer: caption, client area, font and fixed size; each
+  // Guards the forms against a slip in Qt Designer: caption, client area and font; each
   // control's place, in tab order from the first focus, and font where not Arial 9. Their texts are
   // held to the catalogue by translations_complete.
   void theWindowsAreLaidOutAsDesigned_data() {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("client");
-    QTest::addColumn<bool>("fixedSize");
     QTest::addColumn<QString>("geometry");
     QTest::newRow("main")
-        << u"MainWindow"_s << u"Kurvimo: 711 x 517, Arial 9"_s << true
+        << u"MainWindow"_s << u"Kurvimo: 711 x 517, Arial 9"_s
         << u"canvas 8 8 521 489; magnificationSlider 544 136 121 17; magnificationLabel 672 136 25 "
            "17; startStopButton 544 8 81 41; olderButton 544 280 33 25; historyOffsetLabel 584 288 "
            "41 17; displayButton 608 376 57 25; newerButton 632 280 33 25; xPositionSlider 544 184 "
@@ -170,11 +159,11 @@ class TestWindows : public QObject {
            "35 15; termCountHeading 544 416 96 15; changeSpeedHeading 544 464 129 15; colorSlider "
            "544 352 121 17; colorLabel 544 328 121 17; colorHeading 544 312 30 15"_s;
     QTest::newRow("save as")
-        << u"SaveAsDialog"_s << u"Save As...: 345 x 384, Arial 9"_s << false
+        << u"SaveAsDialog"_s << u"Save As...: 345 x 384, Arial 9"_s
         << u"driveList 8 8 257 23; folderList 8 40 249 142; fileList 8 192 249 141; fileNameEdit 8 "
            "352 249 18; saveButton 272 328 65 49"_s;
     QTest::newRow("about")
-        << u"AboutDialog"_s << u"About: 374 x 134, Arial 9"_s << true
+        << u"AboutDialog"_s << u"About: 374 x 134, Arial 9"_s
         << u"okButton 264 72 92 47; iconLabel 16 16 36 36; nameLabel 80 32 248 29 Arial 18 bold; "
            "versionLabel 88 64 85 19 Arial 12 bold"_s;
   }
@@ -209,7 +198,6 @@ class TestWindows : public QObject {
     QTEST(top->windowTitle() + QString::asprintf(": %d x %d, ", client.width(), client.height()) +
               fontOf(top),
           "client");
-    QTEST(top->minimumSize() == top->maximumSize(), "fixedSize");
     QCOMPARE(actual, expected);
     QCOMPARE(top->focusWidget()->objectName(), tabStops.value(0));
     QCOMPARE(tabOrder, tabStops);
@@ -255,13 +243,9 @@ class TestWindows : public QObject {
       QCOMPARE(dialog->pos(), QPoint(200, 200));  // the offscreen screen is 800 x 800 at 96 dpi
       auto *folders = dialog->findChild<FolderList *>("folderList");
       auto *files = dialog->findChild<QListWidget *>("fileList");
-      auto *drives = dialog->findChild<QComboBox *>("driveList");
       folders->setCurrentItem(folders->findItems("sub", Qt::MatchEndsWith).value(0));
       QTest::keyClick(folders, Qt::Key_Return);
-      QTest::keyClick(drives, Qt::Key_F4);
-      QTest::keyClick(drives->view(), Qt::Key_Return);
       QCOMPARE(folders->path(), QDir(dir.filePath("sub")).canonicalPath());
-      QVERIFY(!folders->setPath(dir.filePath("gone")));  // a folder that cannot be opened
       QCOMPARE(files->count(), content.isNull() ? 0 : 1);
       if (!content.isNull()) {
         QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
@@ -297,12 +281,7 @@ class TestWindows : public QObject {
     };
     std::size_t first = 0;
     for (int run = 0; run < 10; ++run) {
-      rig.click("Start");
-      for (int tick = 0; tick < 10000; ++tick) {
-        rig.window.tick();
-        QCoreApplication::processEvents();  // the canvas repaints
-      }
-      rig.click("Stop");
+      rig.run(10000);
       rig.click("<");
       rig.click("Reserve");
       if (run == 1) first = inUse();
