@@ -136,6 +136,7 @@ class TestWindows : public QObject {
     QCOMPARE(rig.canvas(), over);
     rig.click("Start");  // a New run starts on cls.bmp again
     QCOMPARE(rig.canvas(), clean);
+    QCOMPARE(rig.get<QLabel>("figureCountLabel")->text(), "0");
   }
 
   // Guards the forms against a slip in Qt Designer: caption, client area and font; each

@@ -1,7 +1,6 @@
-"""The Debian package built from BUILD_DIR, unpacked and driven through AT-SPI as a desktop user
-would, in a D-Bus session of its own: with `x11`, after the package's checks, on an X display of its
-own as `nobody`, started from its menu entry; with `wayland`, natively under weston, as root,
-started under another name. Either way the program folder is no place of the user's."""
+"""The Debian package built from BUILD_DIR, unpacked and driven through AT-SPI in a D-Bus session
+of its own: with `x11`, after the package's checks, on an X display as `nobody`, from its menu entry;
+with `wayland`, under weston as root, by another name. Either way the program folder is not theirs."""
 
 import glob, os, shlex, shutil, signal, subprocess, sys, tempfile, threading, time
 
